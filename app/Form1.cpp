@@ -1,0 +1,396 @@
+#include "Form1.h"
+
+#include "AppTitle.h"
+#include "CursorFile.h"
+#include "Desktop.h"
+#include "Failure.h"
+#include "FileExists.h"
+#include "Form1Layout.h"
+#include "SettingsStore.h"
+#include "StepTrap.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableView>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+// The icon lives in this static library; its resources need a nudge to link.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
+const QString Form1::ProductName = QStringLiteral("Scrivlist Software");
+const QString Form1::MakerPage = QStringLiteral("https://www.quillmark.example/");
+
+namespace {
+
+// A click never produces the greyed state; only a restored value does.
+class SubfolderCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override
+    {
+        const Qt::CheckState next = checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked;
+        setTristate(false);
+        setCheckState(next);
+    }
+};
+
+QFont arialBold(qreal pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+QRect pixelRect(const ControlSpec& spec)
+{
+    return {twipsToPixels(spec.left), twipsToPixels(spec.top), twipsToPixels(spec.width), twipsToPixels(spec.height)};
+}
+
+// The numeric value of a stored text, as a conversion to a number reads it.
+double numericValue(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw Failure(QStringLiteral("Type mismatch"));
+    return value;
+}
+
+int checkBoxValue(const QString& text)
+{
+    const double value = std::nearbyint(numericValue(text));
+    if (value < 0 || value > 2)
+        throw Failure(QStringLiteral("Invalid property value"));
+    return static_cast<int>(value);
+}
+
+void configureReportView(QTableView* view)
+{
+    view->setFont(arialBold(9));
+    view->setShowGrid(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    QHeaderView* header = view->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->setToolTip(QString::fromLatin1(ListToolTip));
+    view->viewport()->setToolTip(QString::fromLatin1(ListToolTip));
+}
+
+} // namespace
+
+Form1::Form1(Form1Services services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      services_(std::move(services))
+{
+    initAppResources();
+    setObjectName(QStringLiteral("Form1"));
+    folderList_ = new FolderListModel(this);
+    resultList_ = new ResultModel(this);
+    createControls();
+    wireEvents();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
+    setFont(arialBold(9));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    QPalette buttonPalette = palette();
+    buttonPalette.setColor(QPalette::Button, Qt::white);
+
+    std::vector<std::pair<int, QWidget*>> tabStops;
+    for (const ControlSpec& spec : Form1Controls) {
+        QWidget* container = spec.container ? findChild<QWidget*>(QLatin1String(spec.container)) : this;
+        const QString caption = QString::fromLatin1(spec.caption);
+        QWidget* control = nullptr;
+        switch (spec.kind) {
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(caption, container);
+            button->setAutoDefault(false);
+            button->setFont(arialBold(11.25));
+            button->setPalette(buttonPalette);
+            control = button;
+            break;
+        }
+        case ControlKind::ListView: {
+            auto* view = new QTableView(container);
+            configureReportView(view);
+            control = view;
+            break;
+        }
+        case ControlKind::Frame:
+            control = new QGroupBox(caption, container);
+            break;
+        case ControlKind::TextBox:
+            control = new QLineEdit(caption, container);
+            break;
+        case ControlKind::CheckBox:
+            control = new SubfolderCheckBox(caption, container);
+            break;
+        case ControlKind::OptionButton:
+            control = new QRadioButton(caption, container);
+            break;
+        }
+        control->setObjectName(QLatin1String(spec.name));
+        control->setGeometry(pixelRect(spec));
+        if (control->focusPolicy() != Qt::NoFocus)
+            tabStops.emplace_back(spec.tabIndex, control);
+    }
+
+    PushButton1 = findChild<QPushButton*>(QStringLiteral("PushButton1"));
+    PushButton2 = findChild<QPushButton*>(QStringLiteral("PushButton2"));
+    PushButton3 = findChild<QPushButton*>(QStringLiteral("PushButton3"));
+    PushButton4 = findChild<QPushButton*>(QStringLiteral("PushButton4"));
+    PushButton5 = findChild<QPushButton*>(QStringLiteral("PushButton5"));
+    PushButton6 = findChild<QPushButton*>(QStringLiteral("PushButton6"));
+    PushButton7 = findChild<QPushButton*>(QStringLiteral("PushButton7"));
+    PushButton8 = findChild<QPushButton*>(QStringLiteral("PushButton8"));
+    PushButton11 = findChild<QPushButton*>(QStringLiteral("PushButton11"));
+    PushButton17 = findChild<QPushButton*>(QStringLiteral("PushButton17"));
+    ListView1 = findChild<QTableView*>(QStringLiteral("ListView1"));
+    ListView2 = findChild<QTableView*>(QStringLiteral("ListView2"));
+    Frame1 = findChild<QGroupBox*>(QStringLiteral("Frame1"));
+    Frame2 = findChild<QGroupBox*>(QStringLiteral("Frame2"));
+    Frame3 = findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    Text1 = findChild<QLineEdit*>(QStringLiteral("Text1"));
+    Check5 = findChild<QCheckBox*>(QStringLiteral("Check5"));
+    Option1 = findChild<QRadioButton*>(QStringLiteral("Option1"));
+    Option2 = findChild<QRadioButton*>(QStringLiteral("Option2"));
+    Option3 = findChild<QRadioButton*>(QStringLiteral("Option3"));
+    Option4 = findChild<QRadioButton*>(QStringLiteral("Option4"));
+
+    ListView1->setModel(folderList_);
+    ListView2->setModel(resultList_);
+    Check5->setCheckState(Qt::Checked);
+
+    std::sort(tabStops.begin(), tabStops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < tabStops.size(); ++i)
+        setTabOrder(tabStops[i - 1].second, tabStops[i].second);
+}
+
+void Form1::routeEvents(QWidget* control, EventHandlers handlers)
+{
+    std::vector<QWidget*> parts{control};
+    if (auto* view = qobject_cast<QAbstractItemView*>(control)) {
+        parts.push_back(view->viewport());
+        if (auto* table = qobject_cast<QTableView*>(view))
+            parts.push_back(table->horizontalHeader());
+    }
+    for (QWidget* part : parts) {
+        // Each control answers for the pointer over itself alone.
+        part->setMouseTracking(true);
+        part->setAttribute(Qt::WA_NoMousePropagation);
+        part->installEventFilter(this);
+        eventHandlers_.insert(part, handlers);
+    }
+}
+
+void Form1::wireEvents()
+{
+    connect(Check5, &QCheckBox::stateChanged, this, [this] { Check5_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
+    connect(Option4, &QRadioButton::toggled, this, [this](bool on) { if (on) Option4_Click(); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto found = eventHandlers_.constFind(watched);
+    if (found == eventHandlers_.constEnd())
+        return QWidget::eventFilter(watched, event);
+    const EventHandlers& handlers = found.value();
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (handlers.mouseMove)
+            handlers.mouseMove();
+        break;
+    case QEvent::KeyPress:
+        if (handlers.keyDown)
+            handlers.keyDown(static_cast<QKeyEvent*>(event)->key());
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (handlers.doubleClick)
+            handlers.doubleClick();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::showCentered()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    show();
+    ListView1->setFocus();
+}
+
+void Form1::setPointerState(int state)
+{
+    if (state == pointerState_)
+        return;
+    pointerState_ = state;
+    std::vector<QWidget*> surfaces{this};
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->window() == this)
+            surfaces.push_back(child);
+    if (state == PointerDefault) {
+        for (QWidget* surface : surfaces)
+            surface->unsetCursor();
+        Text1->setCursor(Qt::IBeamCursor);
+        return;
+    }
+    QCursor cursor(Qt::ArrowCursor);
+    if (state == PointerBusy)
+        cursor = QCursor(Qt::WaitCursor);
+    else if (state == PointerCustom)
+        cursor = customPointer_.value_or(QCursor(Qt::PointingHandCursor));
+    for (QWidget* surface : surfaces)
+        surface->setCursor(cursor);
+}
+
+int Form1::check5Value() const
+{
+    switch (Check5->checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    }
+    return 0;
+}
+
+void Form1::setCheck5Value(int value)
+{
+    Check5->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+}
+
+void Form1::Form_Load()
+{
+    StepTrap trap(services_.desktop, handlerLocation("Form_Load"));
+    trap.step(100, [&] { ApplySkin(); });
+    trap.step(104, [&] { setWindowTitle(ProductName); });
+    trap.step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/scrivlist.svg"))); });
+    trap.step(104, [&] { QCoreApplication::setApplicationName(deriveAppTitle(ProductName)); });
+    const QString cursorPath = services_.programFolder + QStringLiteral("/HAND-M.CUR");
+    if (trap.test(106, [&] { return FileExists(cursorPath); }))
+        trap.step(108, [&] { customPointer_ = loadCursorFile(cursorPath); });
+    trap.step(110, [&] {
+        if (services_.drawOneToHundred() == 7 && !services_.desktop.openExternally(MakerPage))
+            throw Failure(QStringLiteral("The web page could not be opened: ") + MakerPage);
+    });
+    trap.step(128, [&] { folderList_->setHeaderText(QStringLiteral("Folder(s)")); });
+    trap.step(130, [&] { ListView1->horizontalHeader()->resizeSection(0, twipsToPixels(ListColumnWidthTwips)); });
+    trap.step(132, [&] { resultList_->setHeaderText(QStringLiteral("Results")); });
+    trap.step(134, [&] { ListView2->horizontalHeader()->resizeSection(0, twipsToPixels(ListColumnWidthTwips)); });
+    restoreSettings(trap);
+}
+
+void Form1::restoreSettings(StepTrap& trap)
+{
+    SettingsStore& settings = services_.settings;
+    trap.step(136, [&] { setCheck5Value(checkBoxValue(settings.read(QStringLiteral("Check5"), QStringLiteral("1")))); });
+    trap.step(138, [&] { Text1->setText(settings.read(QStringLiteral("Text1"), QString())); });
+    QString option;
+    trap.step(140, [&] { option = settings.read(QStringLiteral("Option"), QStringLiteral("1")); });
+    if (trap.test(142, [&] { return numericValue(option) == 1; }))
+        trap.step(144, [&] { Option1->setChecked(true); });
+    else if (trap.test(146, [&] { return numericValue(option) == 2; }))
+        trap.step(148, [&] { Option2->setChecked(true); });
+    else if (trap.test(150, [&] { return numericValue(option) == 3; }))
+        trap.step(152, [&] { Option3->setChecked(true); });
+    else
+        trap.step(154, [&] { Option4->setChecked(true); });
+}
+
+void Form1::ApplySkin() {}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::Form_Unload()
+{
+    services_.desktop.endProgram();
+}
+
+void Form1::Check5_Click()
+{
+    services_.settings.write(QStringLiteral("Check5"), QString::number(check5Value()));
+}
+
+void Form1::writeOption(int number)
+{
+    services_.settings.write(QStringLiteral("Option"), QString::number(number));
+}
+
+void Form1::Option1_Click()
+{
+    writeOption(1);
+}
+
+void Form1::Option2_Click()
+{
+    writeOption(2);
+}
+
+void Form1::Option3_Click()
+{
+    writeOption(3);
+}
+
+void Form1::Option4_Click()
+{
+    writeOption(4);
+}
+
+void Form1::Text1_Change()
+{
+    services_.settings.write(QStringLiteral("Text1"), Text1->text());
+}

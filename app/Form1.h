@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QCursor>
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class Desktop;
+class SettingsStore;
+class FolderListModel;
+class ResultModel;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+// What the main window needs from outside: the platform seam, the settings
+// store, where the program lies and the start-up dice.
+struct Form1Services {
+    Desktop& desktop;
+    SettingsStore& settings;
+    QString programFolder;
+    std::function<int()> drawOneToHundred;
+};
+
+// Values of the window's one pointer state.
+enum PointerState : int { PointerDefault = 0, PointerArrow = 1, PointerBusy = 11, PointerCustom = 99 };
+
+// The main window. It builds the controls of the layout table, wires every
+// event to a handler named after control and event, and hands the work to
+// the subsystems.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    static const QString ProductName;
+    static const QString MakerPage;
+
+    explicit Form1(Form1Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    void showCentered();
+
+    int pointerState() const { return pointerState_; }
+    void setPointerState(int state);
+    const std::optional<QCursor>& customPointer() const { return customPointer_; }
+
+    // The check box value: 0 unchecked, 1 checked, 2 greyed.
+    int check5Value() const;
+    void setCheck5Value(int value);
+
+    FolderListModel& folderList() { return *folderList_; }
+    ResultModel& resultList() { return *resultList_; }
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Check5_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Text1_Change();
+
+    // The optional skin beside the program.
+    void ApplySkin();
+
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton17 = nullptr;
+    QTableView* ListView1 = nullptr;
+    QTableView* ListView2 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct EventHandlers {
+        std::function<void()> mouseMove;
+        std::function<void(int keyCode)> keyDown;
+        std::function<void()> doubleClick;
+    };
+
+    void createControls();
+    void wireEvents();
+    void routeEvents(QWidget* control, EventHandlers handlers);
+    void restoreSettings(class StepTrap& trap);
+    void writeOption(int number);
+
+    Form1Services services_;
+    FolderListModel* folderList_ = nullptr;
+    ResultModel* resultList_ = nullptr;
+    QHash<QObject*, EventHandlers> eventHandlers_;
+    int pointerState_ = PointerDefault;
+    std::optional<QCursor> customPointer_;
+};

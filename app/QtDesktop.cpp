@@ -1,0 +1,133 @@
+#include "QtDesktop.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Long work calls the yield for every file; the event loop runs when this
+// much time has passed, which a person cannot tell from every time.
+constexpr qint64 YieldSliceMs = 5;
+constexpr unsigned CallsPerClockRead = 16;
+
+QString applicationTitle()
+{
+    return QCoreApplication::applicationName();
+}
+
+QMessageBox::StandardButton showBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, withLineFeeds(text), buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+QString withLineFeeds(const QString& text)
+{
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+QtDesktop::QtDesktop()
+{
+    sinceLastYield_.start();
+}
+
+void QtDesktop::message(const QString& text)
+{
+    showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool QtDesktop::askYesNo(const QString& text)
+{
+    return showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
+void QtDesktop::errorBox(const QString& text)
+{
+    showBox(owner_, QMessageBox::Warning, QStringLiteral("Application Error"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+QString QtDesktop::inputText(const QString& prompt)
+{
+    return QInputDialog::getText(owner_, applicationTitle(), prompt);
+}
+
+QString QtDesktop::pickFolder(const QString& prompt, const QString& initialFolder)
+{
+    return QFileDialog::getExistingDirectory(owner_, prompt, initialFolder, QFileDialog::ShowDirsOnly);
+}
+
+QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
+{
+    QFileDialog dialog(owner_, settings.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(settings.nameFilters);
+    if (!settings.nameFilters.isEmpty())
+        dialog.selectNameFilter(settings.nameFilters.constFirst());
+    dialog.selectFile(settings.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+bool QtDesktop::openExternally(const QString& urlOrFolder)
+{
+    const QUrl url = urlOrFolder.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(urlOrFolder) : QUrl(urlOrFolder);
+    return QDesktopServices::openUrl(url);
+}
+
+bool QtDesktop::tryClearClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    clipboard->clear();
+    return true;
+}
+
+bool QtDesktop::trySetClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    clipboard->setText(text);
+    return true;
+}
+
+void QtDesktop::yieldToEventLoop()
+{
+    if (++callsSinceClockRead_ < CallsPerClockRead)
+        return;
+    callsSinceClockRead_ = 0;
+    if (sinceLastYield_.elapsed() < YieldSliceMs)
+        return;
+    QCoreApplication::processEvents();
+    sinceLastYield_.restart();
+}
+
+void QtDesktop::endProgram()
+{
+    // Work suspended in a nested yield must never resume, so the process
+    // ends here; every setting is already on disk.
+    std::fflush(nullptr);
+    ::_exit(0);
+}

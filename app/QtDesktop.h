@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Desktop.h"
+
+#include <QElapsedTimer>
+
+class QWidget;
+
+// The real desktop: Qt's boxes and dialogs, the desktop's URL handler, the
+// system clipboard and the event loop.
+class QtDesktop : public Desktop {
+public:
+    QtDesktop();
+
+    // Boxes and dialogs are centred over this window.
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    void message(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    void errorBox(const QString& text) override;
+    QString inputText(const QString& prompt) override;
+    QString pickFolder(const QString& prompt, const QString& initialFolder) override;
+    QString pickSaveFile(const SaveDialogSettings& settings) override;
+    bool openExternally(const QString& urlOrFolder) override;
+    bool tryClearClipboard() override;
+    bool trySetClipboardText(const QString& text) override;
+    void yieldToEventLoop() override;
+    [[noreturn]] void endProgram() override;
+
+private:
+    QWidget* owner_ = nullptr;
+    QElapsedTimer sinceLastYield_;
+    unsigned callsSinceClockRead_ = 0;
+};
+
+// Message texts break lines at CR LF and at a lone CR; Qt's labels want LF.
+QString withLineFeeds(const QString& text);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the save dialog is asked for; mapped onto the platform dialog by the
+// real desktop and inspected by tests.
+struct SaveDialogSettings {
+    QString title;
+    QStringList nameFilters; // the first one is selected
+    QString fileName;        // the name box starts with this
+};
+
+// The one seam between the program and everything that blocks or leaves the
+// process: boxes, dialogs, the desktop's handlers, the clipboard, the event
+// loop and the end of the program. Tests replace it with a scripted fake.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Plain OK box, no icon, application title.
+    virtual void message(const QString& text) = 0;
+    // Yes/No box, no icon, application title, Yes is the default.
+    virtual bool askYesNo(const QString& text) = 0;
+    // "Application Error", warning icon, OK.
+    virtual void errorBox(const QString& text) = 0;
+    // Text input box with the application title; empty on Cancel.
+    virtual QString inputText(const QString& prompt) = 0;
+    // Folder picker; empty on Cancel.
+    virtual QString pickFolder(const QString& prompt, const QString& initialFolder) = 0;
+    // Save dialog; empty on Cancel.
+    virtual QString pickSaveFile(const SaveDialogSettings& settings) = 0;
+    // Hands a web address or a local folder to the desktop without waiting.
+    // False when the desktop refused it.
+    virtual bool openExternally(const QString& urlOrFolder) = 0;
+    // One attempt each; false when the clipboard could not be had.
+    virtual bool tryClearClipboard() = 0;
+    virtual bool trySetClipboardText(const QString& text) = 0;
+    // Lets pending window events run. Called very often by long work; the
+    // real one only processes events when a few milliseconds have passed.
+    virtual void yieldToEventLoop() = 0;
+    // Ends the program at once, also from inside a nested yield.
+    virtual void endProgram() = 0;
+};

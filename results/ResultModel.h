@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The result list: lines in the order they were added, each a text (kept as
+// the file system's bytes, shown decoded) and a check mark. Storage is one
+// byte buffer plus an end offset and a check byte per line, so a million
+// lines cost little more than their text. Appends reach attached views in
+// batches; every other change first brings the views up to date.
+class ResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ResultModel(QObject* parent = nullptr);
+
+    // Lines held, including those not yet shown.
+    qsizetype lineCount() const { return static_cast<qsizetype>(ends_.size()); }
+    QByteArrayView lineBytes(qsizetype line) const;
+    QString lineText(qsizetype line) const;
+    bool isChecked(qsizetype line) const { return checks_.at(static_cast<size_t>(line)) != 0; }
+    void setChecked(qsizetype line, bool checked);
+
+    void append(QByteArrayView text);
+    void removeLine(qsizetype line);
+    void clear();
+    // Keeps the lines for which keep() is true, in order, with their checks,
+    // in one pass and one reset of the views.
+    void retainLines(const std::function<bool(QByteArrayView)>& keep);
+
+    void setHeaderText(const QString& text);
+    QString headerText() const { return header_; }
+
+    // Shows the lines appended since the last batch.
+    void showPendingLines();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    qsizetype lineStart(qsizetype line) const { return line == 0 ? 0 : static_cast<qsizetype>(ends_[line - 1]); }
+
+    QByteArray bytes_;
+    std::vector<std::uint64_t> ends_;
+    std::vector<std::uint8_t> checks_;
+    int shownRows_ = 0;
+    QTimer batchTimer_;
+    QString header_;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Desktop.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+// A scripted desktop for tests. Every box, question, input and picker must
+// be announced with expect(); one that appears unannounced, or with another
+// text, is recorded in unexpected() and fails the test that checks it.
+class FakeDesktop : public Desktop {
+public:
+    enum class Kind { Message, Question, Error, Input, PickFolder, PickSaveFile };
+
+    struct Expected {
+        Kind kind;
+        std::optional<QString> text; // checked when set
+        bool yes = true;             // the answer to a question
+        QString answer;              // the answer to an input or picker
+        std::function<void()> whileShown; // runs while the box is up
+    };
+
+    struct Shown {
+        Kind kind;
+        QString text;
+    };
+
+    void expect(Expected expected) { script_.push_back(std::move(expected)); }
+    void expectMessage(const QString& text, std::function<void()> whileShown = {});
+    void expectError(std::optional<QString> text = std::nullopt);
+    void expectQuestion(const QString& text, bool yes);
+    void expectInput(const QString& prompt, const QString& answer);
+    void expectFolderPick(const QString& answer);
+    void expectSaveFile(const QString& answer);
+
+    // Problems found so far: unannounced boxes and announced ones that never came.
+    QStringList problems() const;
+
+    const QList<Shown>& shown() const { return shown_; }
+    QStringList shownTexts(Kind kind) const;
+
+    // Recorded details of the last dialogs.
+    QString lastPickFolderPrompt;
+    QString lastPickFolderInitial;
+    SaveDialogSettings lastSaveDialog;
+
+    // Desktop handlers.
+    QStringList opened;
+    bool openSucceeds = true;
+
+    // The clipboard: attempts fail while these counters are above zero.
+    std::optional<QString> clipboard;
+    int clearFailuresLeft = 0;
+    int setFailuresLeft = 0;
+    int clearAttempts = 0;
+    int setAttempts = 0;
+
+    // Called at every yield with its running count, from 1.
+    std::function<void(long long)> onYield;
+    long long yields = 0;
+
+    bool programEnded = false;
+
+    void message(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    void errorBox(const QString& text) override;
+    QString inputText(const QString& prompt) override;
+    QString pickFolder(const QString& prompt, const QString& initialFolder) override;
+    QString pickSaveFile(const SaveDialogSettings& settings) override;
+    bool openExternally(const QString& urlOrFolder) override;
+    bool tryClearClipboard() override;
+    bool trySetClipboardText(const QString& text) override;
+    void yieldToEventLoop() override;
+    void endProgram() override { programEnded = true; }
+
+private:
+    std::optional<Expected> take(Kind kind, const QString& text);
+
+    std::deque<Expected> script_;
+    QList<Shown> shown_;
+    QStringList unexpected_;
+};

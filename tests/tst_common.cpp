@@ -1,0 +1,212 @@
+#include "AppTitle.h"
+#include "FakeDesktop.h"
+#include "Failure.h"
+#include "Paths.h"
+#include "StepTrap.h"
+#include "TextMatch.h"
+
+#include <QtTest>
+
+class tst_common : public QObject {
+    Q_OBJECT
+private slots:
+    void normalizeBackslashStyle_data();
+    void normalizeBackslashStyle();
+    void normalizeNativeStyle_data();
+    void normalizeNativeStyle();
+    void parentFolderName_data();
+    void parentFolderName();
+    void parentFolderNameWithoutSeparatorFails();
+    void appTitle_data();
+    void appTitle();
+    void appTitleWithoutSpaceFails();
+    void trapReportsEachFailingStepInOrder();
+    void trapRunsTheBranchOfAFailedTest();
+    void trapReportsTheCallingStepOfANestedFailure();
+    void trapComposesTheExactText();
+    void phraseMatch_data();
+    void phraseMatch();
+};
+
+void tst_common::normalizeBackslashStyle_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("doubled inside") << "C:\\\\Data\\\\Invoices" << "C:\\Data\\Invoices";
+    QTest::newRow("drive root") << "C:\\" << "C:\\";
+    QTest::newRow("drive root doubled") << "C:\\\\" << "C:\\";
+    QTest::newRow("three become two") << "C:\\\\\\x" << "C:\\\\x";
+    QTest::newRow("network share") << "\\\\srv\\share" << "\\\\srv\\share";
+    QTest::newRow("four leading") << "\\\\\\\\srv\\\\share" << "\\\\srv\\share";
+    QTest::newRow("one leading") << "\\x" << "\\\\x";
+    QTest::newRow("lone separator") << "\\" << "\\\\";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_common::normalizeBackslashStyle()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(NormalizePath(input, BackslashSeparator), expected);
+    QCOMPARE(NormalizePath(input.toUtf8(), BackslashSeparator), expected.toUtf8());
+}
+
+void tst_common::normalizeNativeStyle_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+    // No network prefix here: a leading separator is the root.
+    QTest::newRow("root file") << "//a.txt" << "/a.txt";
+    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("doubled inside") << "/home//user" << "/home/user";
+    QTest::newRow("three become two") << "/a///b" << "/a//b";
+    QTest::newRow("backslash is a name character") << "/a\\\\b" << "/a\\\\b";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_common::normalizeNativeStyle()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(NormalizePath(input), expected);
+    QCOMPARE(NormalizePath(input.toUtf8()), expected.toUtf8());
+}
+
+void tst_common::parentFolderName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("one separator") << "C:\\test.txt" << BackslashSeparator << "C:";
+    QTest::newRow("two or more") << "C:\\Data\\Invoices\\test.txt" << BackslashSeparator << "Invoices";
+    QTest::newRow("share") << "\\\\srv\\share\\test.txt" << BackslashSeparator << "share";
+    QTest::newRow("native folder") << "/home/user/test.txt" << NativeSeparator << "user";
+    QTest::newRow("native root") << "/test.txt" << NativeSeparator << "";
+}
+
+void tst_common::parentFolderName()
+{
+    QFETCH(QString, path);
+    QFETCH(char, separator);
+    QFETCH(QString, expected);
+    QCOMPARE(ParentFolderName(path, separator), expected);
+    QCOMPARE(ParentFolderName(path.toUtf8(), separator), expected.toUtf8());
+}
+
+void tst_common::parentFolderNameWithoutSeparatorFails()
+{
+    QVERIFY_THROWS_EXCEPTION(Failure, ParentFolderName(QStringLiteral("test.txt")));
+    QVERIFY_THROWS_EXCEPTION(Failure, ParentFolderName(QByteArray()));
+}
+
+void tst_common::appTitle_data()
+{
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ours") << "Scrivlist Software" << "Scrivlist";
+    QTest::newRow("short names still lose a word") << "A B C" << "A B";
+    QTest::newRow("trailing space") << "Tool " << "Tool";
+    QTest::newRow("longer than 40 loses words until 40 remain")
+        << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel" << "Alpha Bravo Charlie Delta Echo Foxtrot";
+    QTest::newRow("exactly 40 after one cut") << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x')))
+                                              << QString(40, QLatin1Char('x'));
+}
+
+void tst_common::appTitle()
+{
+    QFETCH(QString, product);
+    QFETCH(QString, expected);
+    QCOMPARE(deriveAppTitle(product), expected);
+}
+
+void tst_common::appTitleWithoutSpaceFails()
+{
+    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QStringLiteral("Scrivlist")));
+    // Still too long when the last space is gone.
+    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QString(45, QLatin1Char('y')) + QStringLiteral(" z")));
+}
+
+void tst_common::trapReportsEachFailingStepInOrder()
+{
+    FakeDesktop desktop;
+    desktop.expectError();
+    desktop.expectError();
+    StepTrap trap(desktop, handlerLocation("PushButton1_Click"));
+    QStringList ran;
+    trap.step(100, [&] { throw Failure(QStringLiteral("first")); });
+    trap.step(102, [&] { ran << QStringLiteral("102"); });
+    trap.step(104, [&] { throw std::runtime_error("second"); });
+    trap.step(106, [&] { ran << QStringLiteral("106"); });
+    QCOMPARE(ran, QStringList({QStringLiteral("102"), QStringLiteral("106")}));
+    const QStringList errors = desktop.shownTexts(FakeDesktop::Kind::Error);
+    QCOMPARE(errors.size(), 2);
+    QVERIFY(errors[0].startsWith(QStringLiteral("first\r\n")));
+    QVERIFY(errors[0].contains(QStringLiteral("at line 100\r\r")));
+    QVERIFY(errors[1].startsWith(QStringLiteral("second\r\n")));
+    QVERIFY(errors[1].contains(QStringLiteral("at line 104\r\r")));
+    QVERIFY(desktop.problems().isEmpty());
+}
+
+void tst_common::trapRunsTheBranchOfAFailedTest()
+{
+    FakeDesktop desktop;
+    desktop.expectError();
+    StepTrap trap(desktop, handlerLocation("Form_Load"));
+    QVERIFY(trap.test(142, []() -> bool { throw Failure(QStringLiteral("Type mismatch")); }));
+    QVERIFY(!trap.test(146, [] { return false; }));
+    QVERIFY(desktop.problems().isEmpty());
+}
+
+void tst_common::trapReportsTheCallingStepOfANestedFailure()
+{
+    FakeDesktop desktop;
+    desktop.expectError();
+    StepTrap trap(desktop, handlerLocation("PushButton1_Click"));
+    bool restOfRoutineRan = false;
+    const auto inner = [&] { throw Failure(QStringLiteral("Path not found")); };
+    const auto routine = [&] {
+        inner();
+        restOfRoutineRan = true;
+    };
+    trap.step(132, routine);
+    QVERIFY(!restOfRoutineRan);
+    QVERIFY(desktop.shownTexts(FakeDesktop::Kind::Error).value(0).contains(QStringLiteral("at line 132")));
+}
+
+void tst_common::trapComposesTheExactText()
+{
+    QCOMPARE(StepTrap::composeText(QStringLiteral("Type mismatch"), handlerLocation("Form_Load"), 142),
+             QStringLiteral("Type mismatch\r\nin Scrivlist2021/08/31.Form1.Form_Load at line 142\r\r"
+                            "Please email screenshot of this message to support@quillmark.example"));
+}
+
+void tst_common::phraseMatch_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("case ignored") << "PLE1.T" << QByteArray("Sample1.txt") << true;
+    QTest::newRow("lower phrase") << "ple1.t" << QByteArray("SAMPLE1.TXT") << true;
+    QTest::newRow("substring, not extension") << ".txt" << QByteArray("notes.txt.bak") << true;
+    QTest::newRow("comma stands for itself") << "a,b" << QByteArray("a.b") << false;
+    QTest::newRow("comma present") << "a,b" << QByteArray("xa,by") << true;
+    QTest::newRow("leading space kept") << " .txt" << QByteArray("a.txt") << false;
+    QTest::newRow("empty phrase matches all") << "" << QByteArray("anything") << true;
+    QTest::newRow("asterisk is literal") << "*" << QByteArray("a.txt") << false;
+    QTest::newRow("non-ASCII name") << "über" << QByteArray("Übersicht.txt") << true;
+    QTest::newRow("ASCII phrase in non-ASCII name") << "sicht" << QByteArray("ÜberSICHT.txt") << true;
+    QTest::newRow("invalid UTF-8 name") << "ab" << QByteArray("\xff" "AB") << true;
+    QTest::newRow("phrase longer than name") << "abcdef" << QByteArray("abc") << false;
+    QTest::newRow("long name") << "needle" << QByteArray(QByteArray(300, 'x') + "NEEDLE") << true;
+}
+
+void tst_common::phraseMatch()
+{
+    QFETCH(QString, phrase);
+    QFETCH(QByteArray, text);
+    QFETCH(bool, matches);
+    QCOMPARE(PhraseMatcher(phrase).matches(QByteArrayView(text)), matches);
+}
+
+QTEST_GUILESS_MAIN(tst_common)
+#include "tst_common.moc"
