@@ -232,6 +232,40 @@ void Form1::wireEvents()
     connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
     connect(Option4, &QRadioButton::toggled, this, [this](bool on) { if (on) Option4_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+
+    const std::pair<QPushButton*, void (Form1::*)()> clicks[] = {
+        {PushButton1, &Form1::PushButton1_Click},   {PushButton2, &Form1::PushButton2_Click},
+        {PushButton3, &Form1::PushButton3_Click},   {PushButton4, &Form1::PushButton4_Click},
+        {PushButton5, &Form1::PushButton5_Click},   {PushButton6, &Form1::PushButton6_Click},
+        {PushButton7, &Form1::PushButton7_Click},   {PushButton8, &Form1::PushButton8_Click},
+        {PushButton11, &Form1::PushButton11_Click}, {PushButton17, &Form1::PushButton17_Click},
+    };
+    for (const auto& [button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this, handler);
+
+    const std::pair<QWidget*, void (Form1::*)()> moves[] = {
+        {this, &Form1::Form_MouseMove},
+        {Frame1, &Form1::Frame1_MouseMove},
+        {Frame2, &Form1::Frame2_MouseMove},
+        {Frame3, &Form1::Frame3_MouseMove},
+        {Text1, &Form1::Text1_MouseMove},
+        {PushButton1, &Form1::PushButton1_MouseMove},
+        {PushButton2, &Form1::PushButton2_MouseMove},
+        {PushButton3, &Form1::PushButton3_MouseMove},
+        {PushButton4, &Form1::PushButton4_MouseMove},
+        {PushButton5, &Form1::PushButton5_MouseMove},
+        {PushButton6, &Form1::PushButton6_MouseMove},
+        {PushButton7, &Form1::PushButton7_MouseMove},
+        {PushButton8, &Form1::PushButton8_MouseMove},
+        {PushButton11, &Form1::PushButton11_MouseMove},
+        {PushButton17, &Form1::PushButton17_MouseMove},
+    };
+    for (const auto& [control, handler] : moves)
+        routeEvents(control, {[this, handler = handler] { (this->*handler)(); }, {}, {}});
+    routeEvents(ListView1, {[this] { ListView1_MouseMove(); }, [this](int key) { ListView1_KeyDown(key); },
+                            [this] { ListView1_DblClick(); }});
+    routeEvents(ListView2, {[this] { ListView2_MouseMove(); }, [this](int key) { ListView2_KeyDown(key); },
+                            [this] { ListView2_DblClick(); }});
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -394,3 +428,65 @@ void Form1::Text1_Change()
 {
     services_.settings.write(QStringLiteral("Text1"), Text1->text());
 }
+
+void Form1::Form_MouseMove() {}
+
+void Form1::Frame1_MouseMove() {}
+
+void Form1::Frame2_MouseMove() {}
+
+void Form1::Frame3_MouseMove() {}
+
+void Form1::Text1_MouseMove() {}
+
+void Form1::ListView1_DblClick() {}
+
+void Form1::ListView1_MouseMove() {}
+
+void Form1::ListView2_DblClick() {}
+
+void Form1::ListView2_MouseMove() {}
+
+void Form1::PushButton1_Click() {}
+
+void Form1::PushButton2_Click() {}
+
+void Form1::PushButton3_Click() {}
+
+void Form1::PushButton4_Click() {}
+
+void Form1::PushButton5_Click() {}
+
+void Form1::PushButton6_Click() {}
+
+void Form1::PushButton7_Click() {}
+
+void Form1::PushButton8_Click() {}
+
+void Form1::PushButton11_Click() {}
+
+void Form1::PushButton17_Click() {}
+
+void Form1::PushButton1_MouseMove() {}
+
+void Form1::PushButton2_MouseMove() {}
+
+void Form1::PushButton3_MouseMove() {}
+
+void Form1::PushButton4_MouseMove() {}
+
+void Form1::PushButton5_MouseMove() {}
+
+void Form1::PushButton6_MouseMove() {}
+
+void Form1::PushButton7_MouseMove() {}
+
+void Form1::PushButton8_MouseMove() {}
+
+void Form1::PushButton11_MouseMove() {}
+
+void Form1::PushButton17_MouseMove() {}
+
+void Form1::ListView1_KeyDown(int) {}
+
+void Form1::ListView2_KeyDown(int) {}

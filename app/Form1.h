@@ -65,6 +65,37 @@ public:
     void Option3_Click();
     void Option4_Click();
     void Text1_Change();
+    void Form_MouseMove();
+    void Frame1_MouseMove();
+    void Frame2_MouseMove();
+    void Frame3_MouseMove();
+    void Text1_MouseMove();
+    void ListView1_KeyDown(int key);
+    void ListView1_DblClick();
+    void ListView1_MouseMove();
+    void ListView2_KeyDown(int key);
+    void ListView2_DblClick();
+    void ListView2_MouseMove();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton11_Click();
+    void PushButton17_Click();
+    void PushButton1_MouseMove();
+    void PushButton2_MouseMove();
+    void PushButton3_MouseMove();
+    void PushButton4_MouseMove();
+    void PushButton5_MouseMove();
+    void PushButton6_MouseMove();
+    void PushButton7_MouseMove();
+    void PushButton8_MouseMove();
+    void PushButton11_MouseMove();
+    void PushButton17_MouseMove();
 
     // The optional skin beside the program.
     void ApplySkin();
