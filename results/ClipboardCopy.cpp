@@ -1,0 +1,72 @@
+#include "ClipboardCopy.h"
+
+#include "Desktop.h"
+#include "ResultModel.h"
+#include "StepTrap.h"
+
+#include <exception>
+#include <functional>
+
+namespace {
+
+// Another program may hold the clipboard for a moment.
+constexpr int ClipboardAttempts = 1000;
+
+bool tryRepeatedly(const std::function<bool()>& attempt)
+{
+    for (int tries = 0; tries < ClipboardAttempts; ++tries) {
+        try {
+            if (attempt())
+                return true;
+        } catch (const std::exception&) {
+            // a failed attempt like any other
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+qsizetype ResultListCopySource::rowCount() const
+{
+    return list_.lineCount();
+}
+
+QString ResultListCopySource::cell(qsizetype row, int) const
+{
+    return list_.lineText(row);
+}
+
+bool ResultListCopySource::isTicked(qsizetype row) const
+{
+    return list_.isChecked(row);
+}
+
+void ClearClipboard(Desktop& desktop)
+{
+    tryRepeatedly([&] { return desktop.tryClearClipboard(); });
+}
+
+bool SetClipboardText(Desktop& desktop, const QString& text)
+{
+    return tryRepeatedly([&] { return desktop.trySetClipboardText(text); });
+}
+
+void CopyListToClipboard(Desktop& desktop, const CopySource& list)
+{
+    if (list.rowCount() == 0)
+        return;
+    const QString text = buildClipboardText(list, [&] { desktop.yieldToEventLoop(); });
+    ClearClipboard(desktop);
+    SetClipboardText(desktop, text);
+}
+
+void copyResultsToClipboard(Desktop& desktop, const ResultModel& list)
+{
+    StepTrap trap(desktop, handlerLocation("PushButton4_Click"));
+    trap.step(106, [&] { CopyListToClipboard(desktop, ResultListCopySource(list)); });
+    trap.step(108, [&] {
+        desktop.message(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
+                                       "normally type and press Ctrl+V to paste the clipboard."));
+    });
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ClipboardText.h"
+
+class Desktop;
+class ResultModel;
+
+// The result list as the copy reads it: one column, the line's text.
+class ResultListCopySource : public CopySource {
+public:
+    explicit ResultListCopySource(const ResultModel& list) : list_(list) {}
+
+    qsizetype rowCount() const override;
+    int columnCount() const override { return 1; }
+    QString cell(qsizetype row, int column) const override;
+    bool isTicked(qsizetype row) const override;
+
+private:
+    const ResultModel& list_;
+};
+
+// Empty the clipboard, or place a text on it, trying up to 1000 times. They
+// never fail; SetClipboardText tells whether the text was placed.
+void ClearClipboard(Desktop& desktop);
+bool SetClipboardText(Desktop& desktop, const QString& text);
+
+// Puts the ticked rows on the clipboard as a text table. An empty list leaves
+// the clipboard untouched, and so does a failure, which is thrown.
+void CopyListToClipboard(Desktop& desktop, const CopySource& list);
+
+// The copy button: copies the ticked lines, then always says how to paste.
+void copyResultsToClipboard(Desktop& desktop, const ResultModel& list);

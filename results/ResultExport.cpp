@@ -1,0 +1,66 @@
+#include "ResultExport.h"
+
+#include "Desktop.h"
+#include "FileExists.h"
+#include "LineGone.h"
+#include "ResultModel.h"
+#include "StepTrap.h"
+
+#include <QByteArray>
+
+namespace {
+
+// Lines are gathered and handed to the file in pieces of about this size.
+constexpr qsizetype WriteChunkBytes = qsizetype(1) << 20;
+
+const SaveDialogSettings SaveDialog{
+    QStringLiteral("Save"), {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}, QString()};
+
+void writeLines(Desktop& desktop, const ResultModel& list, ReplacingFile& file)
+{
+    QByteArray chunk;
+    chunk.reserve(WriteChunkBytes);
+    const qsizetype count = list.lineCount();
+    for (qsizetype line = 0; line < count; ++line) {
+        desktop.yieldToEventLoop();
+        if (line >= list.lineCount())
+            throw lineGoneFailure();
+        chunk.append(list.lineBytes(line));
+        chunk.append("\r\n", 2);
+        if (chunk.size() >= WriteChunkBytes) {
+            file.write(chunk);
+            chunk.resize(0);
+        }
+    }
+    file.write(chunk);
+}
+
+} // namespace
+
+void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetResultsPointer& setPointer,
+                           const ReplacingFileOpener& open)
+{
+    StepTrap trap(desktop, handlerLocation("PushButton2_Click"));
+    QString path;
+    trap.step(114, [&] { path = desktop.pickSaveFile(SaveDialog); });
+    if (path.isEmpty())
+        return;
+    bool replace = true;
+    if (trap.test(120, [&] { return FileExists(path); }))
+        trap.step(122, [&] {
+            replace =
+                desktop.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"));
+        });
+    if (!replace)
+        return;
+    trap.step(128, [&] { setPointer(ResultsPointer::Busy); });
+    std::unique_ptr<ReplacingFile> file;
+    if (trap.step(130, [&] { file = open(path); })) {
+        trap.step(136, [&] {
+            writeLines(desktop, list, *file);
+            file->commit();
+        });
+        file.reset();
+    }
+    trap.step(142, [&] { setPointer(ResultsPointer::Default); });
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ReplacingFile.h"
+#include "ResultsPointer.h"
+
+class Desktop;
+class ResultModel;
+
+// The save button: asks for a file name, asks before an existing file is
+// replaced, and writes every line as its bytes followed by CR LF under the
+// busy pointer. The first failure is reported and ends the export with the
+// old file untouched.
+void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetResultsPointer& setPointer,
+                           const ReplacingFileOpener& open = openReplacingFile);

@@ -1,0 +1,50 @@
+#include "ResultFilters.h"
+
+#include "Desktop.h"
+#include "ResultModel.h"
+#include "StepTrap.h"
+#include "TextMatch.h"
+
+namespace {
+
+void removeLines(ResultModel& list, const QString& phrase, bool removeMatches)
+{
+    const PhraseMatcher matcher(phrase);
+    list.retainLines([&](QByteArrayView text) { return matcher.matches(text) != removeMatches; });
+}
+
+} // namespace
+
+void RemoveResultsContaining(ResultModel& list, const QString& phrase)
+{
+    removeLines(list, phrase, true);
+}
+
+void RemoveResultsNotContaining(ResultModel& list, const QString& phrase)
+{
+    removeLines(list, phrase, false);
+}
+
+const PhraseFilter RemoveContainingFilter{
+    "PushButton17_Click",
+    "Remove entries containing: ",
+    RemoveResultsContaining,
+};
+const PhraseFilter RemoveNotContainingFilter{
+    "PushButton11_Click",
+    "Remove entries not containing: ",
+    RemoveResultsNotContaining,
+};
+
+void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
+                     const SetResultsPointer& setPointer)
+{
+    StepTrap trap(desktop, handlerLocation(filter.handlerName));
+    QString phrase;
+    trap.step(100, [&] { phrase = desktop.inputText(QString::fromLatin1(filter.prompt)); });
+    if (phrase.isEmpty())
+        return;
+    trap.step(104, [&] { setPointer(ResultsPointer::Busy); });
+    trap.step(106, [&] { filter.worker(list, phrase); });
+    trap.step(108, [&] { setPointer(ResultsPointer::Arrow); });
+}

@@ -1,0 +1,3 @@
+scrivlist_test(tst_filters)
+scrivlist_test(tst_export)
+scrivlist_test(tst_copy)

@@ -1,0 +1,144 @@
+#include "FormFixture.h"
+#include "StepTrap.h"
+#include "results/ClipboardText.h"
+#include "results/ResultModel.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+using Table = QList<QStringList>;
+using Ticks = QList<bool>;
+
+const QString CopiedMessage =
+    QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
+                   "normally type and press Ctrl+V to paste the clipboard.");
+
+// A list with columns, as a list view with sub-items would give it.
+class TableSource : public CopySource {
+public:
+    TableSource(Table rows, Ticks ticks) : rows_(std::move(rows)), ticks_(std::move(ticks)) {}
+    qsizetype rowCount() const override { return rows_.size(); }
+    int columnCount() const override { return rows_.isEmpty() ? 0 : int(rows_.first().size()); }
+    QString cell(qsizetype row, int column) const override { return rows_.at(row).at(column); }
+    bool isTicked(qsizetype row) const override { return ticks_.at(row); }
+
+private:
+    Table rows_;
+    Ticks ticks_;
+};
+
+} // namespace
+
+class tst_copy : public QObject {
+    Q_OBJECT
+private slots:
+    void buildsATextTable_data();
+    void buildsATextTable();
+    void copiesTickedLines_data();
+    void copiesTickedLines();
+    void lineRemovedWhileCopyingIsReportedAt106();
+};
+
+void tst_copy::buildsATextTable_data()
+{
+    QTest::addColumn<Table>("rows");
+    QTest::addColumn<Ticks>("ticks");
+    QTest::addColumn<int>("yields"); // a cell each in the widths pass, a row each, a cell each of ticked rows
+    QTest::addColumn<QString>("text");
+    QTest::newRow("two columns padded and tabbed")
+        << Table{{"ab", "x"}, {"abcd", "yy"}} << Ticks{true, true} << 10 << "ab  \tx\r\nabcd\tyy\r\n";
+    QTest::newRow("unticked rows set the widths too")
+        << Table{{"a", "1"}, {"longest", "2"}} << Ticks{true, false} << 8 << "a      \t1\r\n";
+    QTest::newRow("empty last cell keeps its tab")
+        << Table{{"ab", ""}, {"abcd", "yy"}} << Ticks{true, false} << 8 << "ab  \t\r\n";
+    QTest::newRow("trailing spaces trimmed")
+        << Table{{"a.txt   "}, {"b"}, {"   "}} << Ticks{true, true, true} << 9 << "a.txt\r\nb\r\n\r\n";
+    QTest::newRow("nothing ticked") << Table{{"a"}, {"b"}} << Ticks{false, false} << 4 << "";
+}
+
+void tst_copy::buildsATextTable()
+{
+    QFETCH(Table, rows);
+    QFETCH(Ticks, ticks);
+    QFETCH(int, yields);
+    QFETCH(QString, text);
+    int yielded = 0;
+
+    QCOMPARE(buildClipboardText(TableSource(rows, ticks), [&] { ++yielded; }), text);
+    QCOMPARE(yielded, yields);
+}
+
+void tst_copy::copiesTickedLines_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<Ticks>("ticks");
+    QTest::addColumn<int>("failedAttempts"); // of each clipboard routine
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<QString>("clipboard");
+    const QStringList three{"a.txt", "b.txt", "C:\\x\\c.txt"};
+    QTest::newRow("first and last ticked")
+        << three << Ticks{true, false, true} << 0 << 1 << "a.txt\r\nC:\\x\\c.txt\r\n";
+    QTest::newRow("nothing ticked empties it") << three << Ticks{false, false, false} << 0 << 1 << "";
+    QTest::newRow("trailing spaces dropped") << QStringList{"a.txt  "} << Ticks{true} << 0 << 1 << "a.txt\r\n";
+    QTest::newRow("empty list leaves it") << QStringList{} << Ticks{} << 0 << 0 << "before";
+    QTest::newRow("free at the last attempt")
+        << three << Ticks{true, true, true} << 999 << 1000 << "a.txt\r\nb.txt\r\nC:\\x\\c.txt\r\n";
+    QTest::newRow("held for all 1000 attempts") << three << Ticks{true, true, true} << 1000 << 1000 << "before";
+}
+
+void tst_copy::copiesTickedLines()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(Ticks, ticks);
+    QFETCH(int, failedAttempts);
+    QFETCH(int, attempts);
+    QFETCH(QString, clipboard);
+    FormFixture fixture;
+    ResultModel& list = fixture.form->resultList();
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        list.append(lines.at(line).toUtf8());
+        list.setChecked(line, ticks.at(line));
+    }
+    FakeDesktop& desktop = fixture.desktop;
+    desktop.clipboard = QStringLiteral("before");
+    desktop.clearFailuresLeft = failedAttempts;
+    desktop.setFailuresLeft = failedAttempts;
+    desktop.expectMessage(CopiedMessage);
+
+    fixture.form->PushButton4->click();
+
+    QCOMPARE(desktop.clipboard, std::optional<QString>(clipboard));
+    QCOMPARE(desktop.clearAttempts, attempts);
+    QCOMPARE(desktop.setAttempts, attempts);
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
+}
+
+void tst_copy::lineRemovedWhileCopyingIsReportedAt106()
+{
+    FormFixture fixture;
+    ResultModel& list = fixture.form->resultList();
+    for (const char* line : {"a.txt", "b.txt"}) {
+        list.append(line);
+        list.setChecked(list.lineCount() - 1, true);
+    }
+    FakeDesktop& desktop = fixture.desktop;
+    desktop.clipboard = QStringLiteral("before");
+    desktop.onYield = [&](long long count) {
+        if (count == 1)
+            list.removeLine(1);
+    };
+    desktop.expectError(
+        StepTrap::composeText(QStringLiteral("Index out of bounds"), handlerLocation("PushButton4_Click"), 106));
+    desktop.expectMessage(CopiedMessage);
+
+    fixture.form->PushButton4->click();
+
+    QCOMPARE(desktop.clipboard, std::optional<QString>(QStringLiteral("before")));
+    QCOMPARE(desktop.clearAttempts + desktop.setAttempts, 0);
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
+}
+
+QTEST_MAIN(tst_copy)
+#include "tst_copy.moc"
