@@ -1,0 +1,43 @@
+#include "FolderListActions.h"
+
+#include "Desktop.h"
+#include "FolderListModel.h"
+#include "Paths.h"
+#include "StepTrap.h"
+
+#include <utility>
+
+FolderListActions::FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder,
+                                     FolderListHooks hooks)
+    : desktop_(desktop), folderList_(folderList), programFolder_(std::move(programFolder)), hooks_(std::move(hooks))
+{
+}
+
+void FolderListActions::addPickedFolder()
+{
+    StepTrap trap(desktop_, handlerLocation("PushButton3_Click"));
+    QString path;
+    trap.step(100,
+              [&] { path = desktop_.pickFolder(QStringLiteral("Please select folder:"), hooks_.readLastFolder()); });
+    if (trap.test(102, [&] { return path.isEmpty(); }))
+        return;
+    trap.step(104, [&] { hooks_.showBusyPointer(true); });
+    trap.step(106, [&] { folderList_.append(NormalizePath(path)); });
+    // The picker opens where the user last was.
+    trap.step(106, [&] { hooks_.writeLastFolder(path); });
+    trap.step(108, [&] { hooks_.showBusyPointer(false); });
+}
+
+void FolderListActions::addSampleFolder()
+{
+    StepTrap trap(desktop_, handlerLocation("PushButton8_Click"));
+    trap.step(100, [&] { folderList_.append(programFolder_ + QStringLiteral("/Samples")); });
+    if (trap.test(102, [&] {
+            return desktop_.askYesNo(QStringLiteral("Would you like this software to open the folder where these "
+                                                    "sample files are stored (so that you can view them before "
+                                                    "working with them)?"));
+        }))
+        // Whether the desktop could open it is not looked at.
+        trap.step(104, [&] { desktop_.openExternally(programFolder_ + QStringLiteral("/Samples/")); });
+    trap.step(104, [&] { hooks_.setPhrase(QStringLiteral("ple1.t")); });
+}

@@ -1,0 +1,258 @@
+#include "FolderFeed.h"
+
+#include "Paths.h"
+
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Folders listed ahead of the walk.
+constexpr size_t ListingsAhead = 64;
+// Folders of the current branch kept open; deeper ones are closed and opened
+// again through ".." on the way back, so no depth runs out of descriptors.
+constexpr size_t OpenFoldersKept = 32;
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        reset(std::exchange(other.fd_, -1));
+        return *this;
+    }
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset(int fd = -1)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+void appendComponent(QByteArray& path, QByteArrayView name)
+{
+    if (!path.endsWith(NativeSeparator))
+        path.append(NativeSeparator);
+    path.append(name);
+}
+
+} // namespace
+
+struct FolderFeedQueue {
+    std::mutex mutex;
+    std::condition_variable listingReady;
+    std::condition_variable spaceFreed;
+    std::deque<FolderListing> ready;
+    bool finished = false;
+    bool cancelled = false;
+};
+
+namespace {
+
+// The helper thread's depth-first walk over the folders.
+class TreeLister {
+public:
+    TreeLister(std::shared_ptr<FolderFeedQueue> shared, std::shared_ptr<FolderReader> reader, QByteArray folder,
+               bool includeSubfolders)
+        : shared_(std::move(shared)),
+          reader_(std::move(reader)),
+          folder_(std::move(folder)),
+          includeSubfolders_(includeSubfolders)
+    {
+    }
+
+    void runToEnd() noexcept
+    {
+        try {
+            run();
+        } catch (...) {
+            // Out of memory here: what is left of the tree is reported as unreadable.
+            try {
+                deliverFailure(FolderListing::State::Unreadable, ENOMEM);
+            } catch (...) {
+            }
+        }
+        std::lock_guard lock(shared_->mutex);
+        shared_->finished = true;
+        shared_->listingReady.notify_one();
+    }
+
+private:
+    struct Frame {
+        qsizetype pathLength;
+        UniqueFd fd;
+        dev_t device;
+        ino_t inode;
+        NameList subfolders;
+        qsizetype next = 0;
+    };
+
+    void run()
+    {
+        path_ = reportedFolderPath(folder_);
+        struct stat status {};
+        if (::stat(folder_.constData(), &status) != 0) {
+            deliverFailure(FolderListing::State::NotAFolder, errno);
+            return;
+        }
+        if (!S_ISDIR(status.st_mode)) {
+            deliverFailure(FolderListing::State::NotAFolder, ENOTDIR);
+            return;
+        }
+        UniqueFd fd(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd) {
+            deliverFailure(FolderListing::State::Unreadable, errno);
+            return;
+        }
+        if (!enter(std::move(fd)))
+            return;
+        while (!frames_.empty()) {
+            Frame& top = frames_.back();
+            if (top.next == top.subfolders.size()) {
+                if (!leave())
+                    return;
+                continue;
+            }
+            const qsizetype position = top.next++;
+            path_.truncate(top.pathLength);
+            appendComponent(path_, top.subfolders.at(position));
+            // Never through a link: a folder swapped for one since it was listed fails here.
+            UniqueFd child(::openat(top.fd.get(), top.subfolders.cString(position),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!(child ? enter(std::move(child)) : deliverFailure(FolderListing::State::Unreadable, errno)))
+                return;
+        }
+    }
+
+    // Lists the folder at path_ and, when its subfolders are walked, keeps it
+    // open for them. False when the walk no longer wants listings.
+    bool enter(UniqueFd fd)
+    {
+        FolderListing listing;
+        listing.path = path_;
+        NameList subfolders;
+        const int error = reader_->read(fd.get(), path_, listing.files, subfolders);
+        if (error != 0)
+            return deliverFailure(FolderListing::State::Unreadable, error);
+        struct stat identity {};
+        const bool descend = includeSubfolders_ && !subfolders.isEmpty();
+        if (descend && ::fstat(fd.get(), &identity) != 0)
+            return deliverFailure(FolderListing::State::Unreadable, errno);
+        if (!deliver(std::move(listing)))
+            return false;
+        if (descend) {
+            frames_.push_back({path_.size(), std::move(fd), identity.st_dev, identity.st_ino, std::move(subfolders)});
+            if (frames_.size() > OpenFoldersKept)
+                frames_[frames_.size() - 1 - OpenFoldersKept].fd.reset();
+        }
+        return true;
+    }
+
+    // Done with the top folder: its parent becomes the top and must be open.
+    bool leave()
+    {
+        const Frame done = std::move(frames_.back());
+        frames_.pop_back();
+        if (frames_.empty() || frames_.back().fd)
+            return true;
+        Frame& parent = frames_.back();
+        if (done.fd) {
+            UniqueFd up(::openat(done.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            struct stat identity;
+            if (up && ::fstat(up.get(), &identity) == 0 && identity.st_dev == parent.device
+                && identity.st_ino == parent.inode) {
+                parent.fd = std::move(up);
+                return true;
+            }
+        }
+        // The folder was moved away meanwhile; its other subfolders cannot be reached.
+        parent.next = parent.subfolders.size();
+        path_.truncate(parent.pathLength);
+        return deliverFailure(FolderListing::State::Unreadable, ENOENT);
+    }
+
+    bool deliverFailure(FolderListing::State state, int error)
+    {
+        FolderListing listing;
+        listing.state = state;
+        listing.path = path_;
+        listing.error = error;
+        return deliver(std::move(listing));
+    }
+
+    bool deliver(FolderListing&& listing)
+    {
+        std::unique_lock lock(shared_->mutex);
+        shared_->spaceFreed.wait(lock, [&] { return shared_->cancelled || shared_->ready.size() < ListingsAhead; });
+        if (shared_->cancelled)
+            return false;
+        shared_->ready.push_back(std::move(listing));
+        shared_->listingReady.notify_one();
+        return true;
+    }
+
+    std::shared_ptr<FolderFeedQueue> shared_;
+    std::shared_ptr<FolderReader> reader_;
+    QByteArray folder_;
+    bool includeSubfolders_;
+    QByteArray path_;
+    std::vector<Frame> frames_;
+};
+
+} // namespace
+
+FolderFeed::FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders)
+    : shared_(std::make_shared<FolderFeedQueue>())
+{
+    auto lister = std::make_unique<TreeLister>(shared_, std::move(reader), std::move(folder), includeSubfolders);
+    std::thread([lister = std::move(lister)] { lister->runToEnd(); }).detach();
+}
+
+FolderFeed::~FolderFeed()
+{
+    std::lock_guard lock(shared_->mutex);
+    shared_->cancelled = true;
+    shared_->ready.clear();
+    shared_->spaceFreed.notify_one();
+}
+
+FolderFeed::Next FolderFeed::next(FolderListing& listing, std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(shared_->mutex);
+    shared_->listingReady.wait_for(lock, wait, [&] { return !shared_->ready.empty() || shared_->finished; });
+    if (shared_->ready.empty())
+        return shared_->finished ? Next::Finished : Next::Pending;
+    listing = std::move(shared_->ready.front());
+    shared_->ready.pop_front();
+    shared_->spaceFreed.notify_one();
+    return Next::Ready;
+}
+
+QByteArray reportedFolderPath(const QByteArray& folder)
+{
+    QByteArray path;
+    path.reserve(folder.size());
+    for (const char c : folder)
+        if (c != NativeSeparator || !path.endsWith(NativeSeparator))
+            path.append(c);
+    if (path.size() > 1 && path.endsWith(NativeSeparator))
+        path.chop(1);
+    return path;
+}

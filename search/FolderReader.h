@@ -1,0 +1,25 @@
+#pragma once
+
+#include "NameList.h"
+
+#include <QByteArray>
+
+// The step of the walk that reads one open folder and sorts its entries into
+// files and subfolders. Only real folders are subfolders: a link to a folder
+// is a file here, so the walk never follows one into a loop. Runs on the
+// walk's helper thread.
+class FolderReader {
+public:
+    virtual ~FolderReader() = default;
+
+    // Returns 0, or the errno that made the listing fail. path is the
+    // folder's path for messages; the folder itself is folderFd.
+    virtual int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) = 0;
+};
+
+// Reads with the system's directory calls, asking for an entry's type only
+// when the file system does not report it.
+class PosixFolderReader : public FolderReader {
+public:
+    int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override;
+};

@@ -1,0 +1,100 @@
+#include "SearchFolder.h"
+
+#include "Desktop.h"
+#include "Failure.h"
+#include "TextMatch.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+
+#include <QFile>
+
+#include <chrono>
+
+namespace {
+
+// How long the walk waits for the helper before it lets the window run.
+constexpr std::chrono::milliseconds ListingWaitSlice{2};
+
+} // namespace
+
+SearchFolder::SearchFolder(const WalkContext& context, const QString& folder, bool includeSubfolders)
+    : context_(context), folder_(folder), feed_(context.reader, QFile::encodeName(folder), includeSubfolders)
+{
+}
+
+bool SearchFolder::open()
+{
+    if (!awaitListing())
+        return false;
+    if (listing_.state == FolderListing::State::NotAFolder)
+        throw Failure::fromErrno(listing_.error, folder_);
+    return true;
+}
+
+void SearchFolder::run(const QString& phrase)
+{
+    const PhraseMatcher matcher(phrase);
+    // Stop is honoured before each file and before each subfolder.
+    while (searchListing(matcher) && !stopRequested() && awaitListing()) {
+    }
+    reportUnreadable();
+}
+
+bool SearchFolder::awaitListing()
+{
+    for (;;) {
+        switch (feed_.next(listing_, ListingWaitSlice)) {
+        case FolderFeed::Next::Ready:
+            return true;
+        case FolderFeed::Next::Finished:
+            return false;
+        case FolderFeed::Next::Pending:
+            break;
+        }
+        context_.desktop.yieldToEventLoop();
+        if (stopRequested())
+            return false;
+    }
+}
+
+bool SearchFolder::searchListing(const PhraseMatcher& matcher)
+{
+    context_.folderList.setHeaderText(QStringLiteral("Searching ") + QString::fromUtf8(listing_.path));
+    if (listing_.state != FolderListing::State::Listed) {
+        noteUnreadable();
+        return true;
+    }
+    const NameList& files = listing_.files;
+    for (qsizetype position = 0; position < files.size(); ++position) {
+        context_.desktop.yieldToEventLoop();
+        if (stopRequested())
+            return false;
+        const QByteArrayView name = files.at(position);
+        if (!matcher.matches(name))
+            continue;
+        const ResultForm form = context_.resultForm();
+        if (form != ResultForm::None)
+            context_.results.append(resultLine(form, listing_.path, name));
+    }
+    return true;
+}
+
+void SearchFolder::noteUnreadable()
+{
+    if (unreadableCount_++ == 0)
+        firstUnreadable_ = std::move(listing_);
+}
+
+void SearchFolder::reportUnreadable() const
+{
+    if (unreadableCount_ == 0)
+        return;
+    QString description =
+        Failure::fromErrno(firstUnreadable_.error, QString::fromUtf8(firstUnreadable_.path)).description();
+    const int more = unreadableCount_ - 1;
+    if (more == 1)
+        description += QStringLiteral(" (and 1 more folder could not be read)");
+    else if (more > 1)
+        description += QStringLiteral(" (and %1 more folders could not be read)").arg(more);
+    throw Failure(description);
+}

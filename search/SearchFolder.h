@@ -1,0 +1,58 @@
+#pragma once
+
+#include "FolderFeed.h"
+#include "FolderReader.h"
+#include "ResultLine.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Desktop;
+class FolderListModel;
+class PhraseMatcher;
+class ResultModel;
+
+// What the walk reads and writes besides the file system.
+struct WalkContext {
+    Desktop& desktop;
+    FolderListModel& folderList; // its header shows the folder being searched
+    ResultModel& results;
+    const qint16& stopRequested;            // 16-bit boolean: nonzero is true
+    std::function<ResultForm()> resultForm; // read for every matching file
+    std::shared_ptr<FolderReader> reader;
+};
+
+// The walk of one folder-list entry: the files of a folder, then, when asked,
+// each subfolder's tree, depth first. Every name that contains the phrase,
+// ignoring case, adds a line. The window gets a yield before every file and
+// while the next folder is still being listed; Stop ends the walk at the
+// next check. The listing itself runs ahead on a helper thread.
+class SearchFolder {
+public:
+    SearchFolder(const WalkContext& context, const QString& folder, bool includeSubfolders);
+
+    // Waits until the folder has been opened. Throws Failure when it does not
+    // exist or is no folder; false when Stop came first.
+    bool open();
+
+    // Walks the opened folder. Folders that cannot be read are skipped; after
+    // the walk, a Failure names the first of them and counts the rest.
+    void run(const QString& phrase);
+
+private:
+    bool awaitListing();
+    bool searchListing(const PhraseMatcher& matcher);
+    void noteUnreadable();
+    void reportUnreadable() const;
+    bool stopRequested() const { return context_.stopRequested != 0; }
+
+    const WalkContext& context_;
+    QString folder_;
+    FolderFeed feed_;
+    FolderListing listing_;
+    FolderListing firstUnreadable_;
+    int unreadableCount_ = 0;
+};

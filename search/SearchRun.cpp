@@ -1,0 +1,105 @@
+#include "SearchRun.h"
+
+#include "Desktop.h"
+#include "Failure.h"
+#include "SearchFolder.h"
+#include "StepTrap.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace {
+
+const QString StopCaption = QStringLiteral("Stop");
+constexpr qint16 True = -1;
+constexpr qint16 False = 0;
+
+bool isOnlySpaces(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
+}
+
+} // namespace
+
+SearchRun::SearchRun(Desktop& desktop, FolderListModel& folderList, ResultModel& results, SearchControls controls,
+                     std::shared_ptr<FolderReader> reader)
+    : desktop_(desktop),
+      folderList_(folderList),
+      results_(results),
+      controls_(std::move(controls)),
+      reader_(std::move(reader))
+{
+}
+
+ResultForm SearchRun::selectedResultForm() const
+{
+    for (int number = 1; number <= 4; ++number)
+        if (controls_.isOptionSelected(number))
+            return static_cast<ResultForm>(number);
+    return ResultForm::None;
+}
+
+void SearchRun::click()
+{
+    StepTrap trap(desktop_, handlerLocation("PushButton1_Click"));
+    if (trap.test(102, [&] { return controls_.startCaption() == StopCaption; })) {
+        trap.step(152, [&] { controls_.setStartCaption(SavedCaption); });
+        trap.step(154, [&] { StopRequested = True; });
+        return; // the interrupted run puts the pointer back
+    }
+    if (trap.test(104, [&] { return isOnlySpaces(controls_.phrase()); })) {
+        trap.step(106, [&] { desktop_.message(QStringLiteral("Input search for what phrase")); });
+        return;
+    }
+    trap.step(108, [&] { SavedCaption = controls_.startCaption(); });
+    trap.step(110, [&] { controls_.setStartCaption(StopCaption); });
+    trap.step(112, [&] { StopRequested = False; });
+    trap.step(114, [&] { controls_.showBusyPointer(true); });
+    int includeSubfolders = 0;
+    trap.step(118, [&] { includeSubfolders = controls_.includeSubfolders(); });
+    if (trap.test(120, [&] { return folderList_.entryCount() >= 1; })) {
+        walkEntries(trap, includeSubfolders);
+        trap.step(136, [&] {
+            folderList_.setHeaderText(QStringLiteral("Folder(s)"));
+            results_.showPendingLines();
+        });
+        trap.step(138, [&] { desktop_.message(QStringLiteral("Done.")); });
+        trap.step(140, [&] { controls_.setStartCaption(SavedCaption); });
+        trap.step(142, [&] { StopRequested = True; });
+    } else {
+        trap.step(144, [&] { desktop_.message(QStringLiteral("No folders added.")); });
+        trap.step(146, [&] { controls_.setStartCaption(SavedCaption); });
+        trap.step(148, [&] { StopRequested = True; });
+    }
+    trap.step(150, [&] { controls_.showBusyPointer(false); });
+}
+
+void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
+{
+    const auto resultForm = [this] { return selectedResultForm(); };
+    const WalkContext context{desktop_, folderList_, results_, StopRequested, resultForm, reader_};
+    qsizetype count = 0;
+    trap.step(122, [&] { count = folderList_.entryCount(); });
+    for (qsizetype position = 0; position < count; ++position) {
+        trap.step(124, [&] { desktop_.yieldToEventLoop(); });
+        if (trap.test(126, [&] { return StopRequested != False; }))
+            break;
+        QString entry;
+        // An entry removed during the run leaves its place beyond the end.
+        const bool read = trap.step(128, [&] {
+            if (position >= folderList_.entryCount())
+                throw Failure(QStringLiteral("Index out of bounds"));
+            entry = folderList_.entry(position);
+        });
+        if (!read)
+            continue;
+        std::optional<SearchFolder> walk;
+        bool opened = false;
+        if (!trap.step(130, [&] { opened = walk.emplace(context, entry, includeSubfolders != 0).open(); }) || !opened)
+            continue;
+        trap.step(132, [&] { walk->run(controls_.phrase().remove(QLatin1Char('*'))); });
+    }
+}

@@ -1,0 +1,2 @@
+scrivlist_test(tst_walk)
+scrivlist_test(tst_search)

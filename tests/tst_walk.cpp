@@ -1,0 +1,522 @@
+#include "FakeDesktop.h"
+#include "StepTrap.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+#include "search/FolderFeed.h"
+#include "search/ResultLine.h"
+#include "search/SearchRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The real reader, except that chosen folders fail with an errno, and one
+// folder's listing hangs until released.
+class ScriptedReader : public FolderReader {
+public:
+    int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override
+    {
+        {
+            std::unique_lock lock(mutex_);
+            if (failures.contains(path))
+                return failures.value(path);
+            if (path == hangAt) {
+                hanging = true;
+                released_.wait(lock, [&] { return isReleased_; });
+            }
+        }
+        const int result = real_.read(folderFd, path, files, subfolders);
+        if (path == hangAt)
+            leftHang = true;
+        return result;
+    }
+
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        isReleased_ = true;
+        released_.notify_all();
+    }
+
+    // Set before a run.
+    QHash<QByteArray, int> failures;
+    QByteArray hangAt;
+    std::atomic<bool> hanging{false};
+    std::atomic<bool> leftHang{false};
+
+private:
+    PosixFolderReader real_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool isReleased_ = false;
+};
+
+// A search run over plain values standing in for the window's controls.
+struct Harness {
+    Harness()
+        : run(desktop, folders, results,
+              SearchControls{[this] { return caption; }, [this](const QString& text) { caption = text; },
+                             [this] { return phrase; }, [this] { return check5; },
+                             [this](int number) { return number == option; }, [this](bool on) { busy = on; }},
+              reader)
+    {
+        QObject::connect(&folders, &FolderListModel::headerDataChanged, [this] { headers << folders.headerText(); });
+    }
+
+    // One run over one folder, ending with "Done.".
+    void search(const QString& folder)
+    {
+        folders.append(folder);
+        desktop.expectMessage(QStringLiteral("Done."));
+        run.click();
+    }
+
+    QByteArrayList lines() const
+    {
+        QByteArrayList all;
+        for (qsizetype line = 0; line < results.lineCount(); ++line)
+            all << results.lineBytes(line).toByteArray();
+        return all;
+    }
+
+    QStringList sortedLines() const
+    {
+        QStringList all;
+        for (const QByteArray& line : lines())
+            all << QString::fromUtf8(line);
+        all.sort();
+        return all;
+    }
+
+    FakeDesktop desktop;
+    FolderListModel folders;
+    ResultModel results;
+    QString caption = QStringLiteral("Start Searching");
+    QString phrase = QStringLiteral("*");
+    int check5 = 1;
+    int option = 2;
+    bool busy = false;
+    QStringList headers;
+    std::shared_ptr<ScriptedReader> reader = std::make_shared<ScriptedReader>();
+    SearchRun run;
+};
+
+// Files and folders (ending in "/") below root.
+void makeTree(const QString& root, const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        const QString path = root + QLatin1Char('/') + entry;
+        if (entry.endsWith(QLatin1Char('/'))) {
+            QVERIFY(QDir().mkpath(path));
+            continue;
+        }
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+}
+
+QString trapText(const QString& description, int line)
+{
+    return StepTrap::composeText(description, handlerLocation("PushButton1_Click"), line);
+}
+
+// A chain of folders of this name, too deep to be made or removed by path.
+const QByteArray DeepName(60, 'd');
+
+class DeepChain {
+public:
+    DeepChain(const QByteArray& top, int depth, const char* leafFile) : leafFile_(leafFile)
+    {
+        fds_.push_back(::open(top.constData(), O_RDONLY | O_DIRECTORY));
+        for (int level = 0; level < depth && fds_.back() >= 0; ++level) {
+            ::mkdirat(fds_.back(), DeepName.constData(), 0755);
+            fds_.push_back(::openat(fds_.back(), DeepName.constData(), O_RDONLY | O_DIRECTORY));
+        }
+        ::close(::openat(fds_.back(), leafFile, O_CREAT | O_WRONLY, 0644));
+    }
+
+    ~DeepChain()
+    {
+        ::unlinkat(fds_.back(), leafFile_, 0);
+        for (size_t level = fds_.size() - 1; level > 0; --level) {
+            ::close(fds_[level]);
+            ::unlinkat(fds_[level - 1], DeepName.constData(), AT_REMOVEDIR);
+        }
+        ::close(fds_.front());
+    }
+
+    bool complete(int depth) const { return fds_.size() == size_t(depth) + 1 && fds_.back() >= 0; }
+
+private:
+    const char* leafFile_;
+    std::vector<int> fds_;
+};
+
+// Caps the descriptors this process may open at those it has open plus a few.
+class DescriptorCap {
+public:
+    explicit DescriptorCap(rlim_t more)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        const auto open = static_cast<rlim_t>(QDir(QStringLiteral("/proc/self/fd")).count());
+        const rlimit capped{open + more, saved_.rlim_max};
+        ::setrlimit(RLIMIT_NOFILE, &capped);
+    }
+    ~DescriptorCap() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+} // namespace
+
+class tst_walk : public QObject {
+    Q_OBJECT
+private slots:
+    void filesComeBeforeSubfoldersDepthFirst();
+    void resultForms_data();
+    void resultForms();
+    void linesAtTheRoot_data();
+    void linesAtTheRoot();
+    void reportedFolderPath_data();
+    void reportedFolderPath();
+    void phraseMatching_data();
+    void phraseMatching();
+    void subfolderOption_data();
+    void subfolderOption();
+    void stopAtTheThirdFileEndsTheWholeWalk();
+    void unreadableFoldersAreSkippedAndReported_data();
+    void unreadableFoldersAreSkippedAndReported();
+    void linksAreFilesAndNeverFollowed();
+    void nameThatIsNotUtf8KeepsItsBytes();
+    void treeDeeperThanPathMax();
+    void hangingListingLeavesTheWindowLive();
+};
+
+void tst_walk::filesComeBeforeSubfoldersDepthFirst()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"a.txt", "b.txt", "s1/c.txt", "s1/t/d.txt", "s2/e.txt", "s2/f.txt"});
+    Harness harness;
+    harness.option = 1;
+    harness.search(dir.path());
+    QStringList order;
+    for (const QByteArray& line : harness.lines())
+        order << QString::fromUtf8(line).mid(dir.path().size() + 1);
+    QCOMPARE(order.size(), 6);
+    QCOMPARE(QSet<QString>(order.begin(), order.begin() + 2), QSet<QString>({"a.txt", "b.txt"}));
+    // Each subfolder's whole tree comes in one piece, its own files first.
+    const qsizetype s1 = order.indexOf(QStringLiteral("s1/c.txt"));
+    QCOMPARE(order.at(s1 + 1), QStringLiteral("s1/t/d.txt"));
+    const qsizetype s2 = s1 == 2 ? 4 : 2;
+    QCOMPARE(QSet<QString>(order.begin() + s2, order.begin() + s2 + 2), QSet<QString>({"s2/e.txt", "s2/f.txt"}));
+
+    QCOMPARE(harness.headers.first(), QStringLiteral("Searching ") + dir.path());
+    QVERIFY(harness.headers.contains(QStringLiteral("Searching ") + dir.path() + QStringLiteral("/s1/t")));
+    QCOMPARE(harness.headers.last(), QStringLiteral("Folder(s)"));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::resultForms_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QStringList>("expected"); // below the temporary folder, as %1
+    QTest::newRow("Path and Filename") << 1 << QStringList{"%1/sub/Sample1.txt"};
+    QTest::newRow("Just Filename") << 2 << QStringList{"Sample1.txt"};
+    QTest::newRow("Just Path") << 3 << QStringList{"%1/sub"};
+    QTest::newRow("Just Subfolder") << 4 << QStringList{"sub"};
+    QTest::newRow("none selected") << 0 << QStringList{};
+}
+
+void tst_walk::resultForms()
+{
+    QFETCH(int, option);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"sub/Sample1.txt", "sub/other.doc"});
+    Harness harness;
+    harness.option = option;
+    harness.phrase = QStringLiteral("ple1.t");
+    harness.search(dir.path());
+    expected.replaceInStrings(QStringLiteral("%1"), dir.path());
+    QCOMPARE(harness.sortedLines(), expected);
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::linesAtTheRoot_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("Path and Filename") << 1 << QByteArray("/a.txt");
+    QTest::newRow("Just Path") << 3 << QByteArray("/");
+    QTest::newRow("Just Subfolder") << 4 << QByteArray("");
+}
+
+void tst_walk::linesAtTheRoot()
+{
+    QFETCH(int, form);
+    QFETCH(QByteArray, line);
+    QCOMPARE(resultLine(static_cast<ResultForm>(form), "/", "a.txt"), line);
+}
+
+void tst_walk::reportedFolderPath_data()
+{
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<QByteArray>("reported");
+    QTest::newRow("root") << QByteArray("/") << QByteArray("/");
+    QTest::newRow("trailing separator") << QByteArray("/srv/data/") << QByteArray("/srv/data");
+    QTest::newRow("program in the root") << QByteArray("//Samples") << QByteArray("/Samples");
+    QTest::newRow("runs of separators") << QByteArray("/a//b///c") << QByteArray("/a/b/c");
+}
+
+void tst_walk::reportedFolderPath()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, reported);
+    QCOMPARE(::reportedFolderPath(folder), reported);
+}
+
+void tst_walk::phraseMatching_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("case ignored") << "PLE1.T" << QStringList{"EXAMPLE1.TXT", "Sample1.txt"};
+    QTest::newRow("substring, not extension")
+        << ".txt"
+        << QStringList{"EXAMPLE1.TXT", "Sample1.txt", "a.txtfile", "notes.txt.bak", "with space .txt", "x.txt,.doc"};
+    QTest::newRow("leading space kept") << " .txt" << QStringList{"with space .txt"};
+    QTest::newRow("comma stands for itself") << "a,b" << QStringList{"a,b.doc", "xa,by"};
+    QTest::newRow("stars removed, one phrase") << "*.txt,*.doc" << QStringList{"x.txt,.doc"};
+    QTest::newRow("only stars match every file")
+        << "**" << QStringList{"EXAMPLE1.TXT",  "Sample1.txt",     "a,b.doc",    "a.txtfile", "ab.doc",
+                               "notes.txt.bak", "with space .txt", "x.txt,.doc", "xa,by",     "z.bin"};
+}
+
+void tst_walk::phraseMatching()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    // The folder's name holds the phrase; only file names are matched.
+    makeTree(dir.path(), {"Sample1.txt", "EXAMPLE1.TXT", "notes.txt.bak", "a.txtfile", "a,b.doc", "xa,by", "ab.doc",
+                          "with space .txt", "x.txt,.doc", "ple1.t .txt a,b/z.bin"});
+    Harness harness;
+    harness.phrase = typed;
+    harness.search(dir.path());
+    QCOMPARE(harness.sortedLines(), expected);
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::subfolderOption_data()
+{
+    QTest::addColumn<int>("check5");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("reported");
+    // Unticked, folders below are not even opened, so the unreadable one goes unnoticed.
+    QTest::newRow("unticked") << 0 << QStringList{"a.txt"} << false;
+    QTest::newRow("ticked") << 1 << QStringList{"a.txt", "b.txt"} << true;
+    QTest::newRow("greyed") << 2 << QStringList{"a.txt", "b.txt"} << true;
+}
+
+void tst_walk::subfolderOption()
+{
+    QFETCH(int, check5);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, reported);
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"a.txt", "sub/b.txt", "locked/c.txt"});
+    Harness harness;
+    harness.check5 = check5;
+    harness.reader->failures.insert(QFile::encodeName(dir.path() + QStringLiteral("/locked")), EACCES);
+    if (reported)
+        harness.desktop.expectError();
+    harness.search(dir.path());
+    QCOMPARE(harness.sortedLines(), expected);
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::stopAtTheThirdFileEndsTheWholeWalk()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"A/1.txt", "A/2.txt", "A/3.txt", "A/4.txt", "A/5.txt", "A/deeper/6.txt", "B/7.txt", "B/8.txt",
+                          "B/9.txt"});
+    Harness harness;
+    harness.option = 3;
+    qsizetype headersAtStop = -1;
+    harness.desktop.onYield = [&](long long) {
+        if (headersAtStop < 0 && harness.results.lineCount() == 2) {
+            QCOMPARE(harness.caption, QStringLiteral("Stop"));
+            harness.run.click();
+            QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+            QVERIFY(harness.run.stopRequested());
+            headersAtStop = harness.headers.size();
+        }
+    };
+    harness.search(dir.path());
+    // Two lines of the folder being walked; no later file, subfolder or sibling.
+    const QByteArrayList lines = harness.lines();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), lines.at(1));
+    QCOMPARE(harness.headers.mid(headersAtStop), QStringList{"Folder(s)"});
+    QVERIFY(!harness.busy);
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::unreadableFoldersAreSkippedAndReported_data()
+{
+    QTest::addColumn<QStringList>("failing");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("report"); // a pattern; %1 stands for the temporary folder
+    const QStringList all{"a.txt", "x/b.txt", "x/ok/d.txt", "y/e.txt"};
+    QTest::newRow("one deep in the tree") << QStringList{"x/bad"} << EACCES << all << "^Permission denied: %1/x/bad$";
+    QTest::newRow("vanished while walked")
+        << QStringList{"x/ok"} << ENOENT << QStringList{"a.txt", "x/b.txt", "x/bad/c.txt", "y/e.txt"}
+        << "^No such file or directory: %1/x/ok$";
+    QTest::newRow("two counted in one box")
+        << QStringList{"x/bad", "y"} << EACCES << QStringList{"a.txt", "x/b.txt", "x/ok/d.txt"}
+        << "^Permission denied: %1/(x/bad|y) \\(and 1 more folder could not be read\\)$";
+    QTest::newRow("the entry itself") << QStringList{""} << EACCES << QStringList{} << "^Permission denied: %1$";
+}
+
+void tst_walk::unreadableFoldersAreSkippedAndReported()
+{
+    QFETCH(QStringList, failing);
+    QFETCH(int, error);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, report);
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"a.txt", "x/b.txt", "x/bad/c.txt", "x/ok/d.txt", "y/e.txt"});
+    Harness harness;
+    harness.option = 1;
+    for (const QString& folder : failing)
+        harness.reader->failures.insert(QFile::encodeName(QDir::cleanPath(dir.path() + '/' + folder)), error);
+    harness.desktop.expectError();
+    harness.search(dir.path());
+    for (QString& line : expected)
+        line.prepend(dir.path() + QLatin1Char('/'));
+    QCOMPARE(harness.sortedLines(), expected);
+
+    const QString shown = harness.desktop.shownTexts(FakeDesktop::Kind::Error).value(0);
+    const QStringList parts = shown.split(QStringLiteral("\r\n"));
+    const QRegularExpression pattern(report.arg(QRegularExpression::escape(dir.path())));
+    QVERIFY2(pattern.match(parts.first()).hasMatch(), qPrintable(shown));
+    QCOMPARE(shown, trapText(parts.first(), 132));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::linksAreFilesAndNeverFollowed()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/root");
+    makeTree(root, {"a.txt", "sub/b.txt"});
+    QVERIFY(QFile::link(root, root + QStringLiteral("/loop")));
+    QVERIFY(QFile::link(QStringLiteral(".."), root + QStringLiteral("/sub/back")));
+    QVERIFY(QFile::link(root + QStringLiteral("/a.txt"), root + QStringLiteral("/to-file")));
+    QVERIFY(QFile::link(root + QStringLiteral("/nowhere"), root + QStringLiteral("/broken")));
+    // The entry itself may be a link; it is followed.
+    const QString entry = dir.path() + QStringLiteral("/entry");
+    QVERIFY(QFile::link(root, entry));
+    Harness harness;
+    harness.option = 1;
+    harness.search(entry);
+    const QString at = entry + QLatin1Char('/');
+    QCOMPARE(harness.sortedLines(), QStringList({at + "a.txt", at + "broken", at + "loop", at + "sub/b.txt",
+                                                 at + "sub/back", at + "to-file"}));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::nameThatIsNotUtf8KeepsItsBytes()
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray name = QByteArray("\xff") + "name1.txt";
+    const QByteArray path = folder + '/' + name;
+    // Qt cannot remove a name it cannot decode, so the test does.
+    struct Cleanup {
+        QByteArray path;
+        ~Cleanup() { ::unlink(path.constData()); }
+    } cleanup{path};
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    Harness harness;
+    harness.option = 1;
+    harness.phrase = QStringLiteral("NAME1");
+    harness.search(dir.path());
+    QCOMPARE(harness.lines(), QByteArrayList{path});
+    QCOMPARE(harness.results.lineText(0), dir.path() + QStringLiteral("/\uFFFDname1.txt"));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::treeDeeperThanPathMax()
+{
+    // Longer than any path the system takes, and deeper than the descriptors the walk may hold.
+    constexpr int Depth = 80;
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"top1.txt", "zz/last1.txt"});
+    const QByteArray top = QFile::encodeName(dir.path());
+    const DeepChain chain(top, Depth, "bottom1.txt");
+    QVERIFY(chain.complete(Depth));
+    QByteArray bottom = top;
+    for (int level = 0; level < Depth; ++level)
+        bottom += '/' + DeepName;
+    bottom += "/bottom1.txt";
+    QVERIFY(bottom.size() > PATH_MAX);
+
+    Harness harness;
+    harness.option = 1;
+    harness.phrase = QStringLiteral("1.txt");
+    {
+        const DescriptorCap cap(Depth / 2);
+        harness.search(dir.path());
+    }
+    const QByteArrayList lines = harness.lines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), top + "/top1.txt");
+    QCOMPARE(QSet<QByteArray>(lines.begin() + 1, lines.end()), QSet<QByteArray>({bottom, top + "/zz/last1.txt"}));
+    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+}
+
+void tst_walk::hangingListingLeavesTheWindowLive()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"a1.txt", "slow/b1.txt"});
+    Harness harness;
+    harness.reader->hangAt = QFile::encodeName(dir.path() + QStringLiteral("/slow"));
+    long long yieldsWhileHanging = 0;
+    harness.desktop.onYield = [&](long long) {
+        if (harness.reader->hanging && ++yieldsWhileHanging == 20)
+            harness.run.click();
+    };
+    harness.search(dir.path());
+    QCOMPARE(harness.sortedLines(), QStringList{"a1.txt"});
+    QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+    QVERIFY(!harness.busy);
+    QCOMPARE(harness.folders.headerText(), QStringLiteral("Folder(s)"));
+    QVERIFY(harness.desktop.problems().isEmpty());
+    // The helper is still stuck; once released it ends on its own.
+    QVERIFY(!harness.reader->leftHang);
+    harness.reader->release();
+    QTRY_VERIFY(harness.reader->leftHang);
+}
+
+QTEST_GUILESS_MAIN(tst_walk)
+#include "tst_walk.moc"
