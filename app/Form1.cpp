@@ -8,8 +8,15 @@
 #include "Form1Layout.h"
 #include "SettingsStore.h"
 #include "StepTrap.h"
+#include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
+#include "folders/ListRemoval.h"
+#include "help/HelpLinks.h"
+#include "results/ClipboardCopy.h"
+#include "results/ResultExport.h"
+#include "results/ResultFilters.h"
 #include "results/ResultModel.h"
+#include "search/SearchRun.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +27,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -108,6 +116,15 @@ void configureReportView(QTableView* view)
     view->viewport()->setToolTip(QString::fromLatin1(ListToolTip));
 }
 
+// Hover selection: the line under the pointer becomes the selected one, so
+// the highlight follows the pointer and the Delete key acts on that line.
+void selectLineUnderPointer(QAbstractItemView& view, const QPoint& position)
+{
+    const QModelIndex line = view.indexAt(position);
+    if (line.isValid() && line != view.currentIndex())
+        view.selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 } // namespace
 
 Form1::Form1(Form1Services services, QWidget* parent)
@@ -121,6 +138,21 @@ Form1::Form1(Form1Services services, QWidget* parent)
     resultList_ = new ResultModel(this);
     createControls();
     wireEvents();
+
+    const auto showBusyPointer = [this](bool busy) { setPointerState(busy ? PointerBusy : PointerDefault); };
+    SettingsStore& settings = services_.settings;
+    folderActions_ = std::make_unique<FolderListActions>(
+        services_.desktop, *folderList_, services_.programFolder,
+        FolderListHooks{[&settings] { return settings.read(QStringLiteral("LastFolder"), QString()); },
+                        [&settings](const QString& folder) { settings.write(QStringLiteral("LastFolder"), folder); },
+                        showBusyPointer, [this](const QString& phrase) { Text1->setText(phrase); }});
+    const QRadioButton* const options[] = {Option1, Option2, Option3, Option4};
+    searchRun_ = std::make_unique<SearchRun>(
+        services_.desktop, *folderList_, *resultList_,
+        SearchControls{[this] { return PushButton1->text(); },
+                       [this](const QString& caption) { PushButton1->setText(caption); },
+                       [this] { return Text1->text(); }, [this] { return check5Value(); },
+                       [options](int number) { return options[number - 1]->isChecked(); }, showBusyPointer});
 }
 
 Form1::~Form1() = default;
@@ -172,6 +204,10 @@ void Form1::createControls()
         }
         control->setObjectName(QLatin1String(spec.name));
         control->setGeometry(pixelRect(spec));
+        // Controls without a pointer rule of their own keep the pointer as it is;
+        // their moves must not reach the frame around them.
+        if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::OptionButton)
+            control->setAttribute(Qt::WA_NoMousePropagation);
         if (control->focusPolicy() != Qt::NoFocus)
             tabStops.emplace_back(spec.tabIndex, control);
     }
@@ -207,7 +243,7 @@ void Form1::createControls()
         setTabOrder(tabStops[i - 1].second, tabStops[i].second);
 }
 
-void Form1::routeEvents(QWidget* control, EventHandlers handlers)
+void Form1::routeEvents(QWidget* control, const EventHandlers& handlers)
 {
     std::vector<QWidget*> parts{control};
     if (auto* view = qobject_cast<QAbstractItemView*>(control)) {
@@ -276,6 +312,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     const EventHandlers& handlers = found.value();
     switch (event->type()) {
     case QEvent::MouseMove:
+        if (watched == ListView2->viewport())
+            selectLineUnderPointer(*ListView2, static_cast<QMouseEvent*>(event)->position().toPoint());
         if (handlers.mouseMove)
             handlers.mouseMove();
         break;
@@ -381,7 +419,18 @@ void Form1::restoreSettings(StepTrap& trap)
         trap.step(154, [&] { Option4->setChecked(true); });
 }
 
-void Form1::ApplySkin() {}
+void Form1::ApplySkin()
+{
+    const QString skinPath = services_.programFolder + QStringLiteral("/x/o.cjs");
+    if (!skinFileIsPresent(skinPath))
+        return;
+    recolourForSkin(*this);
+    SkinFramework1.load(skinPath);
+    SkinFramework1.setOptions(SkinFramework1.options() | SkinEngine::Active);
+    SkinFramework1.setKeepsLayout(true);
+    SkinFramework1.setStyledBackground(true);
+    SkinFramework1.apply(*this);
+}
 
 void Form1::closeEvent(QCloseEvent* event)
 {
@@ -429,64 +478,174 @@ void Form1::Text1_Change()
     services_.settings.write(QStringLiteral("Text1"), Text1->text());
 }
 
-void Form1::Form_MouseMove() {}
+void Form1::Form_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::Frame1_MouseMove() {}
+void Form1::Frame1_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::Frame2_MouseMove() {}
+void Form1::Frame2_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::Frame3_MouseMove() {}
+void Form1::Frame3_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::Text1_MouseMove() {}
+void Form1::Text1_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::ListView1_DblClick() {}
+void Form1::ListView1_DblClick()
+{
+    removeSelectedRow(ListView1->selectionModel(), pointerState_ == PointerBusy,
+                      [this](int row) { folderList_->removeEntry(row); });
+}
 
-void Form1::ListView1_MouseMove() {}
+void Form1::ListView1_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::ListView2_DblClick() {}
+void Form1::ListView2_DblClick()
+{
+    removeSelectedRow(ListView2->selectionModel(), pointerState_ == PointerBusy,
+                      [this](int row) { resultList_->removeLine(row); });
+}
 
-void Form1::ListView2_MouseMove() {}
+void Form1::ListView2_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
 
-void Form1::PushButton1_Click() {}
+void Form1::PushButton1_Click()
+{
+    searchRun_->click();
+}
 
-void Form1::PushButton2_Click() {}
+SetResultsPointer Form1::resultsPointer()
+{
+    return [this](ResultsPointer pointer) {
+        setPointerState(pointer == ResultsPointer::Busy    ? PointerBusy
+                        : pointer == ResultsPointer::Arrow ? PointerArrow
+                                                           : PointerDefault);
+    };
+}
 
-void Form1::PushButton3_Click() {}
+void Form1::PushButton2_Click()
+{
+    saveResultsAsTextFile(services_.desktop, *resultList_, resultsPointer());
+}
 
-void Form1::PushButton4_Click() {}
+void Form1::PushButton3_Click()
+{
+    folderActions_->addPickedFolder();
+}
 
-void Form1::PushButton5_Click() {}
+void Form1::PushButton4_Click()
+{
+    copyResultsToClipboard(services_.desktop, *resultList_);
+}
 
-void Form1::PushButton6_Click() {}
+void Form1::PushButton5_Click()
+{
+    StepTrap trap(services_.desktop, handlerLocation("PushButton5_Click"));
+    trap.step(100, [&] { openCompanionToolPage(services_.desktop); });
+}
 
-void Form1::PushButton7_Click() {}
+void Form1::PushButton6_Click()
+{
+    StepTrap trap(services_.desktop, handlerLocation("PushButton6_Click"));
+    trap.step(100, [&] { resultList_->clear(); });
+}
 
-void Form1::PushButton8_Click() {}
+void Form1::PushButton7_Click()
+{
+    StepTrap trap(services_.desktop, handlerLocation("PushButton7_Click"));
+    trap.step(100, [&] { showHelp(services_.desktop); });
+}
 
-void Form1::PushButton11_Click() {}
+void Form1::PushButton8_Click()
+{
+    folderActions_->addSampleFolder();
+}
 
-void Form1::PushButton17_Click() {}
+void Form1::PushButton11_Click()
+{
+    runPhraseFilter(services_.desktop, *resultList_, RemoveNotContainingFilter, resultsPointer());
+}
 
-void Form1::PushButton1_MouseMove() {}
+void Form1::PushButton17_Click()
+{
+    runPhraseFilter(services_.desktop, *resultList_, RemoveContainingFilter, resultsPointer());
+}
 
-void Form1::PushButton2_MouseMove() {}
+void Form1::PushButton1_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::StartButton, pointerState_));
+}
 
-void Form1::PushButton3_MouseMove() {}
+void Form1::PushButton2_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton4_MouseMove() {}
+void Form1::PushButton3_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton5_MouseMove() {}
+void Form1::PushButton4_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton6_MouseMove() {}
+void Form1::PushButton5_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton7_MouseMove() {}
+void Form1::PushButton6_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton8_MouseMove() {}
+void Form1::PushButton7_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton11_MouseMove() {}
+void Form1::PushButton8_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::PushButton17_MouseMove() {}
+void Form1::PushButton11_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::ListView1_KeyDown(int) {}
+void Form1::PushButton17_MouseMove()
+{
+    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+}
 
-void Form1::ListView2_KeyDown(int) {}
+// Delete removes as a double-click does, with any modifier.
+void Form1::ListView1_KeyDown(int key)
+{
+    if (key == Qt::Key_Delete)
+        ListView1_DblClick();
+}
+
+void Form1::ListView2_KeyDown(int key)
+{
+    if (key == Qt::Key_Delete)
+        ListView2_DblClick();
+}

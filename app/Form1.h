@@ -1,17 +1,23 @@
 #pragma once
 
+#include "Skin.h"
+#include "results/ResultsPointer.h"
+
 #include <QCursor>
 #include <QHash>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Desktop;
 class SettingsStore;
+class FolderListActions;
 class FolderListModel;
 class ResultModel;
+class SearchRun;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -30,6 +36,25 @@ struct Form1Services {
 
 // Values of the window's one pointer state.
 enum PointerState : int { PointerDefault = 0, PointerArrow = 1, PointerBusy = 11, PointerCustom = 99 };
+
+// The parts of the window whose mouse moves change the pointer state.
+enum class HoverTarget {
+    Surface,     // the background, a frame, the pattern box, a list
+    Button,      // a push button
+    StartButton, // PushButton1, which reads "Stop" while a search runs
+};
+
+// The pointer state after a mouse move over a target. Over a button the hand
+// shows, elsewhere the usual pointer; neither replaces the busy pointer, but
+// the Start button does, so the way to stop a search stays plain to see.
+constexpr int pointerStateAfterHover(HoverTarget target, int state)
+{
+    if (target == HoverTarget::StartButton)
+        return PointerCustom;
+    if (state == PointerBusy)
+        return PointerBusy;
+    return target == HoverTarget::Button ? PointerCustom : PointerDefault;
+}
 
 // The main window. It builds the controls of the layout table, wires every
 // event to a handler named after control and event, and hands the work to
@@ -121,6 +146,7 @@ public:
     QRadioButton* Option2 = nullptr;
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
+    SkinEngine SkinFramework1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -135,13 +161,17 @@ private:
 
     void createControls();
     void wireEvents();
-    void routeEvents(QWidget* control, EventHandlers handlers);
+    void routeEvents(QWidget* control, const EventHandlers& handlers);
     void restoreSettings(class StepTrap& trap);
     void writeOption(int number);
+    // Lets the results subsystem set this window's pointer.
+    SetResultsPointer resultsPointer();
 
     Form1Services services_;
     FolderListModel* folderList_ = nullptr;
     ResultModel* resultList_ = nullptr;
+    std::unique_ptr<FolderListActions> folderActions_;
+    std::unique_ptr<SearchRun> searchRun_;
     QHash<QObject*, EventHandlers> eventHandlers_;
     int pointerState_ = PointerDefault;
     std::optional<QCursor> customPointer_;
