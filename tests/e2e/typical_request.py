@@ -1,0 +1,268 @@
+#!/usr/bin/python3
+"""One person's session with the built program in a real window.
+
+Start, add a folder through the picker, search it, tick two results, copy
+them, save them, trim them, save over the file, change the choices, close the
+window, and start again to find the choices restored. Run it under a D-Bus
+session and an X server of its own:
+
+    dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" \\
+        /usr/bin/python3 tests/e2e/typical_request.py --exe build/scrivlist --artifacts build/artifacts
+"""
+
+import argparse
+import os
+import signal
+import sys
+import time
+import traceback
+
+from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, click,
+                           is_checked, read_clipboard, read_settings, table_rows, text_of)
+
+CAPTION = "Scrivlist Software"
+SECTION = "Scrivlist%20Software"
+COPIED = ("Results have been copied to the clipboard.\n\n"
+          "Click a text area where you normally type and press Ctrl+V to paste the clipboard.")
+PHRASE = "*.txt"           # the asterisk is ignored
+REMOVE_PHRASE = "DRAFT"    # matched ignoring case
+CRLF = b"\r\n"
+OVERALL_LIMIT_SECONDS = 120  # well inside the test's own time limit, so cleaning up still happens
+
+# Files under the searched folder; the ones whose names contain ".txt" in any case are found.
+TREE = {
+    "": ["alpha.txt", "Beta.TXT", "notes.md", "draft-plan.txt", "café-menu.txt"],
+    "sub": ["gamma.txt", "Draft-old.txt", "picture.png"],
+    "sub/deeper": ["delta.txt", "readme"],
+}
+
+
+def overtime(_signal, _frame):
+    raise DriverFailure(f"the whole drive took longer than {OVERALL_LIMIT_SECONDS} s")
+
+
+class Steps:
+    """Names each step as it runs, so a failure says where it happened."""
+
+    def __init__(self):
+        self.started = time.monotonic()
+        self.current = "setting up"
+
+    def __call__(self, name):
+        self.current = name
+        print(f"[{time.monotonic() - self.started:6.1f} s] {name}", flush=True)
+
+
+def expect(condition, message):
+    if not condition:
+        raise DriverFailure(message)
+
+
+def make_tree(root):
+    for folder, names in TREE.items():
+        os.makedirs(os.path.join(root, folder), exist_ok=True)
+        for name in names:
+            with open(os.path.join(root, folder, name), "w", encoding="utf-8") as file:
+                file.write(name)
+
+
+def expected_results(root):
+    found = []
+    for folder, names in TREE.items():
+        base = os.path.join(root, folder) if folder else root
+        found += [os.path.join(base, name) for name in names if ".txt" in name.lower()]
+    return found
+
+
+def as_bytes(lines):
+    return b"".join(line.encode("utf-8") + CRLF for line in lines)
+
+
+def wait_settings(session, window, wanted):
+    def holds():
+        values = read_settings(session.settings_file, SECTION) or {}
+        return all(values.get(key) == value for key, value in wanted.items())
+    window.wait(f"the settings file to hold {wanted}", holds)
+
+
+def wait_file(window, path, content, what):
+    def written():
+        try:
+            with open(path, "rb") as file:
+                return file.read() == content
+        except FileNotFoundError:
+            return False
+    try:
+        window.wait(what, written)
+    except DriverFailure:
+        actual = open(path, "rb").read() if os.path.exists(path) else None
+        raise DriverFailure(f"{what}: expected {content!r}, the file holds {actual!r}") from None
+
+
+def check_first_start(session, window):
+    expect(session.x.caption(window.x_window) == CAPTION, "the window caption is not " + CAPTION)
+    wait_settings(session, window, {"Option": "1", "Text1": ""})
+    expect(is_checked(window.control(Atspi.Role.CHECK_BOX, "Search in subfolders also")),
+           "Check5 is not ticked on a first start")
+    expect(is_checked(window.control(Atspi.Role.RADIO_BUTTON, "Path and Filename")),
+           "Path and Filename is not selected on a first start")
+    expect(text_of(window.control(Atspi.Role.TEXT)) == "", "the pattern box is not empty on a first start")
+    tables = window.tables()
+    expect(sorted(tables) == [FOLDER_HEADER, RESULT_HEADER], f"the list headers are {sorted(tables)}")
+    expect(all(table.get_n_rows() == 0 for table in tables.values()), "a list is not empty on a first start")
+
+
+def add_folder(window, folder):
+    window.add_folder(folder)
+    rows = table_rows(window.tables()[FOLDER_HEADER])
+    expect(rows == [(folder, False)], f"the folder list holds {rows}")
+
+
+def type_phrase(session, window):
+    window.type_pattern(PHRASE)
+    wait_settings(session, window, {"Text1": PHRASE})
+
+
+def search(window, root, artifacts):
+    lines = [text for text, _ in window.search()]
+    tables = window.tables()
+    expect(FOLDER_HEADER in tables, f"the list headers read {sorted(tables)} after the search")
+    window.button("Start Searching")  # the caption is back
+    expected = expected_results(root)
+    expect(sorted(lines) == sorted(expected), f"the results are {lines}, expected (in any order) {expected}")
+    depth = [line.count(os.sep) for line in lines]
+    expect(depth == sorted(depth), f"a folder's files do not come before its subfolders' files: {lines}")
+    window.screenshot(os.path.join(artifacts, "after-search.png"))
+    return lines
+
+
+def tick_first_and_third(window, lines):
+    window.tick([0, 2])
+    wanted = [(line, index in (0, 2)) for index, line in enumerate(lines)]
+    window.wait("lines 1 and 3 to be ticked", lambda: window.results() == wanted)
+    return [lines[0], lines[2]]
+
+
+def copy_ticked(window, ticked):
+    click(window.button("Copy Results To Clipboard"))
+    window.dismiss(window.wait_for_message(MESSAGE_TITLE, COPIED))
+    clipboard = read_clipboard()
+    expect(clipboard == as_bytes(ticked), f"the clipboard holds {clipboard!r}, expected {as_bytes(ticked)!r}")
+
+
+def save(window, path, lines, overwrite):
+    click(window.button("Save Results As Text File"))
+    window.answer_dialog("Save", path)
+    if overwrite:
+        window.dismiss(window.wait_for_message(MESSAGE_TITLE, f"Are you sure you wish to overwrite {path} ?"), "Yes")
+    wait_file(window, path, as_bytes(lines), f"the saved file {path}")
+
+
+def remove_containing(window, lines):
+    ticked = {text for text, checked in window.results() if checked}
+    click(window.button("Remove Results Containing X"))
+    window.wait_for_message(MESSAGE_TITLE, "Remove entries containing: ")
+    window.answer_dialog(MESSAGE_TITLE, REMOVE_PHRASE)
+    kept = [line for line in lines if REMOVE_PHRASE.lower() not in line.lower()]
+    expect(len(kept) < len(lines), "the test tree has no line to remove")
+    wanted = [(line, line in ticked) for line in kept]
+    window.wait(f"the results without '{REMOVE_PHRASE}' lines, ticks kept", lambda: window.results() == wanted)
+    return kept
+
+
+def change_choices(session, window):
+    click(window.control(Atspi.Role.RADIO_BUTTON, "Just Path"))
+    click(window.control(Atspi.Role.CHECK_BOX, "Search in subfolders also"))
+    wait_settings(session, window, {"Option": "3", "Check5": "0", "Text1": PHRASE})
+
+
+def close(window):
+    window.request_close()
+    code = window.wait_exit()
+    expect(code == 0, f"the program ended with exit code {code} after the close request")
+
+
+def check_restored(window):
+    expect(text_of(window.control(Atspi.Role.TEXT)) == PHRASE, "the pattern was not restored")
+    options = ("Path and Filename", "Just Filename", "Just Path", "Just Subfolder")
+    selected = [name for name in options if is_checked(window.control(Atspi.Role.RADIO_BUTTON, name))]
+    expect(selected == ["Just Path"], f"the selected options after a restart are {selected}")
+    expect(not is_checked(window.control(Atspi.Role.CHECK_BOX, "Search in subfolders also")),
+           "Check5 was not restored unticked")
+    tables = window.tables()
+    expect(all(table.get_n_rows() == 0 for table in tables.values()), "a list survived the restart")
+
+
+def drive(session, artifacts, steps):
+    root = session.folder("files", "Reports")
+    make_tree(root)
+    saved = os.path.join(session.folder("out"), "results.txt")
+
+    steps("start: caption, defaults, settings written")
+    window = session.start(CAPTION)
+    check_first_start(session, window)
+    steps("add a folder through the picker")
+    add_folder(window, root)
+    steps("type the phrase")
+    type_phrase(session, window)
+    steps("search")
+    lines = search(window, root, artifacts)
+    steps("tick two lines with Space")
+    ticked = tick_first_and_third(window, lines)
+    steps("copy to the clipboard")
+    copy_ticked(window, ticked)
+    steps("save as a text file")
+    save(window, saved, lines, overwrite=False)
+    steps("remove lines containing a phrase")
+    kept = remove_containing(window, lines)
+    steps("save over the file")
+    save(window, saved, kept, overwrite=True)
+    steps("change the choices and close the window")
+    change_choices(session, window)
+    close(window)
+    values = read_settings(session.settings_file, SECTION) or {}
+    expect(values.get("Option") == "3" and values.get("Check5") == "0" and values.get("Text1") == PHRASE,
+           f"the settings on disk after the close are {values}")
+
+    steps("start again: choices restored")
+    window = session.start(CAPTION)
+    check_restored(window)
+    close(window)
+    steps("done")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exe", required=True, help="the built program")
+    parser.add_argument("--artifacts", required=True, help="where screenshots are kept")
+    args = parser.parse_args()
+    os.makedirs(args.artifacts, exist_ok=True)
+    picture = os.path.join(args.artifacts, "failure.png")
+    if os.path.exists(picture):
+        os.remove(picture)  # a picture left by an earlier failed run
+
+    steps = Steps()
+    session = Session(args.exe)
+    signal.signal(signal.SIGALRM, overtime)
+    signal.alarm(OVERALL_LIMIT_SECONDS)
+    try:
+        drive(session, args.artifacts, steps)
+    except Exception as failure:  # any failure ends the run with a picture of the screen
+        try:
+            session.x.screenshot(picture)
+        except Exception as screenshot_failure:
+            picture = f"(no screenshot: {screenshot_failure})"
+        if not isinstance(failure, DriverFailure):
+            traceback.print_exc()
+        print(f"FAILED at '{steps.current}': {failure}\nscreenshot: {picture}", flush=True)
+        print(session.program_logs(), flush=True)
+        return 1
+    finally:
+        signal.alarm(0)
+        session.close()
+    print(f"passed in {time.monotonic() - steps.started:.1f} s", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
