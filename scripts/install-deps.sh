@@ -12,7 +12,7 @@ packages=(
     # checks: sanitizers, fuzzing, format and lint
     clang libclang-rt-14-dev clang-format clang-tidy
     # end-to-end test in a real window
-    xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi xdotool xclip x11-utils imagemagick
+    xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi python3-xlib xdotool xclip x11-utils imagemagick
     # packaging validators
     desktop-file-utils appstream
 )
