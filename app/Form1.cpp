@@ -21,12 +21,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -123,6 +126,23 @@ void selectLineUnderPointer(QAbstractItemView& view, const QPoint& position)
     const QModelIndex line = view.indexAt(position);
     if (line.isValid() && line != view.currentIndex())
         view.selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Takes a drag that brings a folder of this machine, as a copy or a link: a
+// move would let the file manager delete what was dragged.
+bool acceptFolderDrag(QDropEvent& event)
+{
+    const Qt::DropActions offered = event.possibleActions();
+    const Qt::DropAction action = offered.testFlag(Qt::CopyAction)   ? Qt::CopyAction
+                                  : offered.testFlag(Qt::LinkAction) ? Qt::LinkAction
+                                                                     : Qt::IgnoreAction;
+    if (action == Qt::IgnoreAction || event.mimeData() == nullptr || !holdsLocalFolder(event.mimeData()->urls())) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(action);
+    event.accept();
+    return true;
 }
 
 } // namespace
@@ -236,6 +256,8 @@ void Form1::createControls()
 
     ListView1->setModel(folderList_);
     ListView2->setModel(resultList_);
+    ListView1->setAcceptDrops(true);
+    ListView2Menu = new QMenu(ListView2);
     Check5->setCheckState(Qt::Checked);
 
     std::sort(tabStops.begin(), tabStops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -302,6 +324,19 @@ void Form1::wireEvents()
                             [this] { ListView1_DblClick(); }});
     routeEvents(ListView2, {[this] { ListView2_MouseMove(); }, [this](int key) { ListView2_KeyDown(key); },
                             [this] { ListView2_DblClick(); }});
+
+    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { ListView2_ContextMenu(position); });
+    const std::pair<const char*, TickChange> tickCommands[] = {
+        {"Tick All", TickChange::TickAll},
+        {"Untick All", TickChange::UntickAll},
+        {"Invert Ticks", TickChange::InvertTicks},
+    };
+    for (const auto& [caption, change] : tickCommands) {
+        const QAction* action = ListView2Menu->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, this, [this, change = change] { ListView2Menu_Click(change); });
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -324,6 +359,20 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
         if (handlers.doubleClick)
             handlers.doubleClick();
+        break;
+    // Drops land on the viewport, or on the view itself over its header.
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        if (watched == ListView1 || watched == ListView1->viewport()) {
+            ListView1_DragOver(*static_cast<QDragMoveEvent*>(event));
+            return true;
+        }
+        break;
+    case QEvent::Drop:
+        if (watched == ListView1 || watched == ListView1->viewport()) {
+            ListView1_Drop(*static_cast<QDropEvent*>(event));
+            return true;
+        }
         break;
     default:
         break;
@@ -514,6 +563,17 @@ void Form1::ListView1_MouseMove()
     setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
 }
 
+void Form1::ListView1_DragOver(QDragMoveEvent& event)
+{
+    acceptFolderDrag(event);
+}
+
+void Form1::ListView1_Drop(QDropEvent& event)
+{
+    if (acceptFolderDrag(event))
+        folderActions_->addDroppedFolders(event.mimeData()->urls());
+}
+
 void Form1::ListView2_DblClick()
 {
     removeSelectedRow(ListView2->selectionModel(), pointerState_ == PointerBusy,
@@ -523,6 +583,16 @@ void Form1::ListView2_DblClick()
 void Form1::ListView2_MouseMove()
 {
     setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+}
+
+void Form1::ListView2_ContextMenu(const QPoint& position)
+{
+    ListView2Menu->popup(ListView2->viewport()->mapToGlobal(position));
+}
+
+void Form1::ListView2Menu_Click(TickChange change)
+{
+    resultList_->changeAllTicks(change);
 }
 
 void Form1::PushButton1_Click()

@@ -18,9 +18,13 @@ class FolderListActions;
 class FolderListModel;
 class ResultModel;
 class SearchRun;
+enum class TickChange;
 class QCheckBox;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -98,9 +102,13 @@ public:
     void ListView1_KeyDown(int key);
     void ListView1_DblClick();
     void ListView1_MouseMove();
+    void ListView1_DragOver(QDragMoveEvent& event);
+    void ListView1_Drop(QDropEvent& event);
     void ListView2_KeyDown(int key);
     void ListView2_DblClick();
     void ListView2_MouseMove();
+    void ListView2_ContextMenu(const QPoint& position);
+    void ListView2Menu_Click(TickChange change);
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
@@ -137,6 +145,7 @@ public:
     QPushButton* PushButton17 = nullptr;
     QTableView* ListView1 = nullptr;
     QTableView* ListView2 = nullptr;
+    QMenu* ListView2Menu = nullptr; // "Tick All", "Untick All", "Invert Ticks"
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;

@@ -13,10 +13,12 @@
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,6 +88,13 @@ struct Bench {
         noteGap(gaps.stop());
         *lines = form->resultList().lineCount();
         return desktop.doneAtMs ? *desktop.doneAtMs - start : -1;
+    }
+
+    void tickFromTheMenu(const QString& caption)
+    {
+        for (QAction* action : form->ListView2Menu->actions())
+            if (action->text() == caption)
+                action->trigger();
     }
 
     void fillList(long long lines)
@@ -248,9 +257,13 @@ int main(int argc, char* argv[])
         listTimes["save"].push_back(monotonicMs() - start);
         bench.noteGap(bench.gaps.stop());
 
+        // As the context menu's command, with the repaint that follows it.
+        start = monotonicMs();
+        bench.tickFromTheMenu(QStringLiteral("Tick All"));
+        QCoreApplication::processEvents();
+        listTimes["Tick All"].push_back(monotonicMs() - start);
+
         ResultModel& list = bench.form->resultList();
-        for (qsizetype line = 0; line < list.lineCount(); ++line)
-            list.setChecked(line, true);
         bench.gaps.start();
         start = monotonicMs();
         copyResultsToClipboard(bench.desktop, list);

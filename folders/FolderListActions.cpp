@@ -5,7 +5,24 @@
 #include "Paths.h"
 #include "StepTrap.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <utility>
+
+namespace {
+
+bool isLocalFolder(const QUrl& url)
+{
+    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir();
+}
+
+} // namespace
+
+bool holdsLocalFolder(const QList<QUrl>& urls)
+{
+    return std::any_of(urls.begin(), urls.end(), isLocalFolder);
+}
 
 FolderListActions::FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder,
                                      FolderListHooks hooks)
@@ -25,6 +42,24 @@ void FolderListActions::addPickedFolder()
     trap.step(106, [&] { folderList_.append(NormalizePath(path)); });
     // The picker opens where the user last was.
     trap.step(106, [&] { hooks_.writeLastFolder(path); });
+    trap.step(108, [&] { hooks_.showBusyPointer(false); });
+}
+
+void FolderListActions::addDroppedFolders(const QList<QUrl>& urls)
+{
+    StepTrap trap(desktop_, handlerLocation("ListView1_Drop"));
+    QStringList folders;
+    trap.step(100, [&] {
+        for (const QUrl& url : urls)
+            if (isLocalFolder(url))
+                folders << url.toLocalFile();
+    });
+    if (trap.test(102, [&] { return folders.isEmpty(); }))
+        return;
+    // As for a picked folder, except that a drop is not where the picker opens next.
+    trap.step(104, [&] { hooks_.showBusyPointer(true); });
+    for (const QString& folder : folders)
+        trap.step(106, [&] { folderList_.append(NormalizePath(folder)); });
     trap.step(108, [&] { hooks_.showBusyPointer(false); });
 }
 

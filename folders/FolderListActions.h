@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -15,13 +17,20 @@ struct FolderListHooks {
     std::function<void(const QString&)> setPhrase; // Text1
 };
 
-// The two buttons that add to the folder list: a folder from the picker,
-// and the sample folder beside the program with its demonstration phrase.
+// Whether a drop would bring at least one folder of this machine.
+bool holdsLocalFolder(const QList<QUrl>& urls);
+
+// What adds to the folder list: a folder from the picker, folders dropped
+// from a file manager, and the sample folder beside the program with its
+// demonstration phrase.
 class FolderListActions {
 public:
     FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder, FolderListHooks hooks);
 
     void addPickedFolder();
+    // Appends the local folders among the URLs in their order; files and
+    // remote URLs are passed over.
+    void addDroppedFolders(const QList<QUrl>& urls);
     void addSampleFolder();
 
 private:

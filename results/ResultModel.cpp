@@ -37,6 +37,25 @@ void ResultModel::setChecked(qsizetype line, bool checked)
     }
 }
 
+void ResultModel::changeAllTicks(TickChange change)
+{
+    showPendingLines();
+    switch (change) {
+    case TickChange::TickAll:
+        std::fill(checks_.begin(), checks_.end(), std::uint8_t{1});
+        break;
+    case TickChange::UntickAll:
+        std::fill(checks_.begin(), checks_.end(), std::uint8_t{0});
+        break;
+    case TickChange::InvertTicks:
+        for (std::uint8_t& check : checks_)
+            check = check == 0 ? 1 : 0;
+        break;
+    }
+    if (shownRows_ > 0)
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, 0), {Qt::CheckStateRole});
+}
+
 void ResultModel::append(QByteArrayView text)
 {
     bytes_.append(text);

@@ -10,6 +10,9 @@
 #include <functional>
 #include <vector>
 
+// What a tick command does to every line's check mark.
+enum class TickChange { TickAll, UntickAll, InvertTicks };
+
 // The result list: lines in the order they were added, each a text (kept as
 // the file system's bytes, shown decoded) and a check mark. Storage is one
 // byte buffer plus an end offset and a check byte per line, so a million
@@ -26,6 +29,8 @@ public:
     QString lineText(qsizetype line) const;
     bool isChecked(qsizetype line) const { return checks_.at(static_cast<size_t>(line)) != 0; }
     void setChecked(qsizetype line, bool checked);
+    // Changes every line's check mark in one pass and tells the views once.
+    void changeAllTicks(TickChange change);
 
     void append(QByteArrayView text);
     void removeLine(qsizetype line);

@@ -1,0 +1,1 @@
+scrivlist_test(tst_extras)

@@ -1,0 +1,355 @@
+#include "FormFixture.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// A loaded, shown window; events reach it through its window as real ones do.
+struct ShownForm {
+    ShownForm()
+    {
+        form().Form_Load();
+        form().show();
+    }
+
+    Form1& form() { return *fixture.form; }
+
+    FormFixture fixture;
+};
+
+QStringList folderEntries(Form1& form)
+{
+    QStringList entries;
+    for (qsizetype entry = 0; entry < form.folderList().entryCount(); ++entry)
+        entries << form.folderList().entry(entry);
+    return entries;
+}
+
+// Appends the lines "/r/<position>" with the ticks of a pattern such as "0110".
+void appendResults(ResultModel& list, const QString& ticks)
+{
+    for (const QChar tick : ticks) {
+        const qsizetype line = list.lineCount();
+        list.append(QByteArray("/r/") + QByteArray::number(line));
+        list.setChecked(line, tick == QLatin1Char('1'));
+    }
+}
+
+QString tickPattern(const ResultModel& list)
+{
+    QString ticks;
+    for (qsizetype line = 0; line < list.lineCount(); ++line)
+        ticks += list.isChecked(line) ? QLatin1Char('1') : QLatin1Char('0');
+    return ticks;
+}
+
+QAction* tickCommand(Form1& form, const QString& caption)
+{
+    for (QAction* action : form.ListView2Menu->actions())
+        if (action->text() == caption)
+            return action;
+    return nullptr;
+}
+
+// The outcome of one drag from entering the window to the drop.
+struct DragOutcome {
+    bool enterAccepted = false;
+    bool moveAccepted = false;
+    bool dropAccepted = false;
+    Qt::DropAction action = Qt::IgnoreAction;
+};
+
+DragOutcome dragOnto(Form1& form, QWidget* part, const QList<QUrl>& urls, Qt::DropActions offered,
+                     Qt::KeyboardModifiers modifiers)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = part->mapTo(&form, part->rect().center());
+    QWindow* window = form.windowHandle();
+    DragOutcome outcome;
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(window, &enter);
+    outcome.enterAccepted = enter.isAccepted();
+    QDragMoveEvent move(at + QPoint(1, 1), offered, &data, Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(window, &move);
+    outcome.moveAccepted = move.isAccepted();
+    QDropEvent drop(at + QPoint(1, 1), offered, &data, Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(window, &drop);
+    outcome.dropAccepted = drop.isAccepted();
+    outcome.action = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    return outcome;
+}
+
+} // namespace
+
+class tst_extras : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void droppedFolders_data();
+    void droppedFolders();
+    void dropOverTheHeaderOrDuringASearch();
+    void tickCommands_data();
+    void tickCommands();
+    void contextMenuOffersTheTickCommands();
+    void tickAllDuringASearchTicksTheLinesPresent();
+    void spaceTogglesTheCurrentLine_data();
+    void spaceTogglesTheCurrentLine();
+
+private:
+    QTemporaryDir tree_;
+};
+
+void tst_extras::initTestCase()
+{
+    QVERIFY(tree_.isValid());
+    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("alpha/inner")));
+    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("beta")));
+    QFile file(tree_.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(tree_.filePath(QStringLiteral("alpha")), tree_.filePath(QStringLiteral("to-alpha"))));
+}
+
+void tst_extras::droppedFolders_data()
+{
+    // Names below the tree are local files; names with a scheme are taken as they are.
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<int>("offered"); // Qt::DropActions
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("entries"); // below the tree
+    QTest::addColumn<int>("action");          // what the source is told; IgnoreAction when refused
+    const int copyOrMove = int(Qt::CopyAction | Qt::MoveAction);
+    const int none = int(Qt::NoModifier);
+    QTest::newRow("two folders, in the order dropped")
+        << QStringList{"beta", "alpha"} << copyOrMove << none << QStringList{"beta", "alpha"} << int(Qt::CopyAction);
+    QTest::newRow("files and remote URLs are passed over")
+        << QStringList{"notes.txt", "https://example.org/alpha", "alpha", "sftp://host/srv", "beta"} << copyOrMove
+        << none << QStringList{"alpha", "beta"} << int(Qt::CopyAction);
+    QTest::newRow("the same folder twice")
+        << QStringList{"alpha", "alpha"} << copyOrMove << none << QStringList{"alpha", "alpha"} << int(Qt::CopyAction);
+    QTest::newRow("normalised") << QStringList{"alpha//inner"} << copyOrMove << none << QStringList{"alpha/inner"}
+                                << int(Qt::CopyAction);
+    QTest::newRow("a link to a folder") << QStringList{"to-alpha"} << copyOrMove << none << QStringList{"to-alpha"}
+                                        << int(Qt::CopyAction);
+    QTest::newRow("no folder of this machine") << QStringList{"notes.txt", "https://example.org/", "gone"} << copyOrMove
+                                               << none << QStringList{} << int(Qt::IgnoreAction);
+    // A move would let the file manager delete the folder it dragged.
+    QTest::newRow("Shift proposes a move, taken as a copy")
+        << QStringList{"alpha"} << copyOrMove << int(Qt::ShiftModifier) << QStringList{"alpha"} << int(Qt::CopyAction);
+    QTest::newRow("a link when nothing else is offered")
+        << QStringList{"alpha"} << int(Qt::LinkAction) << none << QStringList{"alpha"} << int(Qt::LinkAction);
+    QTest::newRow("a move only is refused")
+        << QStringList{"alpha"} << int(Qt::MoveAction) << none << QStringList{} << int(Qt::IgnoreAction);
+}
+
+void tst_extras::droppedFolders()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(int, offered);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, entries);
+    QFETCH(int, action);
+    ShownForm shown;
+    Form1& form = shown.form();
+    // The arrow tells "untouched" from "set back to the default".
+    form.setPointerState(PointerArrow);
+    QList<QUrl> urls;
+    for (const QString& name : dropped)
+        urls << (name.contains(QLatin1Char(':')) ? QUrl(name) : QUrl::fromLocalFile(tree_.filePath(name)));
+
+    const DragOutcome outcome =
+        dragOnto(form, form.ListView1->viewport(), urls, Qt::DropActions(offered), Qt::KeyboardModifiers(modifiers));
+
+    const bool taken = action != int(Qt::IgnoreAction);
+    QCOMPARE(outcome.enterAccepted, taken);
+    QCOMPARE(outcome.moveAccepted, taken);
+    QCOMPARE(outcome.dropAccepted, taken);
+    QCOMPARE(int(outcome.action), action);
+    QStringList expected;
+    for (const QString& entry : entries)
+        expected << tree_.filePath(entry);
+    QCOMPARE(folderEntries(form), expected);
+    QCOMPARE(form.pointerState(), int(entries.isEmpty() ? PointerArrow : PointerDefault));
+    QCOMPARE(shown.fixture.settings->read(QStringLiteral("LastFolder"), QStringLiteral("unset")),
+             QStringLiteral("unset"));
+    QVERIFY(shown.fixture.desktop.problems().isEmpty());
+}
+
+void tst_extras::dropOverTheHeaderOrDuringASearch()
+{
+    ShownForm shown;
+    Form1& form = shown.form();
+    const QUrl alpha = QUrl::fromLocalFile(tree_.filePath(QStringLiteral("alpha")));
+    const QUrl beta = QUrl::fromLocalFile(tree_.filePath(QStringLiteral("beta")));
+    dragOnto(form, form.ListView1->horizontalHeader(), {alpha}, Qt::CopyAction, Qt::NoModifier);
+    QCOMPARE(folderEntries(form), QStringList{alpha.toLocalFile()});
+
+    // Dropped during a run: appended at once, not walked by that run.
+    QFile(tree_.filePath(QStringLiteral("beta/b.txt"))).open(QIODevice::WriteOnly);
+    bool dropped = false;
+    shown.fixture.desktop.onYield = [&](long long) {
+        if (dropped)
+            return;
+        dropped = true;
+        dragOnto(form, form.ListView1->viewport(), {beta}, Qt::CopyAction, Qt::NoModifier);
+        QCOMPARE(form.folderList().entryCount(), 2);
+        QCOMPARE(form.pointerState(), int(PointerDefault));
+    };
+    shown.fixture.desktop.expectMessage(QStringLiteral("Done."));
+    form.Text1->setText(QStringLiteral("b.txt"));
+    form.PushButton1->click();
+    QVERIFY(dropped);
+    QCOMPARE(folderEntries(form), (QStringList{alpha.toLocalFile(), beta.toLocalFile()}));
+    QCOMPARE(form.resultList().lineCount(), 0);
+    QVERIFY(shown.fixture.desktop.problems().isEmpty());
+}
+
+void tst_extras::tickCommands_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("shown");   // ticks of the lines the view shows
+    QTest::addColumn<QString>("pending"); // ticks of lines appended but not yet shown
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Tick All") << "Tick All"
+                              << "01001"
+                              << "01"
+                              << "1111111";
+    QTest::newRow("Untick All") << "Untick All"
+                                << "01101"
+                                << "10"
+                                << "0000000";
+    QTest::newRow("Invert Ticks") << "Invert Ticks"
+                                  << "01101"
+                                  << "10"
+                                  << "1001001";
+    QTest::newRow("only lines not yet shown") << "Invert Ticks"
+                                              << ""
+                                              << "10"
+                                              << "01";
+    QTest::newRow("an empty list") << "Tick All"
+                                   << ""
+                                   << ""
+                                   << "";
+}
+
+void tst_extras::tickCommands()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, shown);
+    QFETCH(QString, pending);
+    QFETCH(QString, after);
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    ResultModel& list = form.resultList();
+    appendResults(list, shown);
+    list.showPendingLines();
+    appendResults(list, pending); // these wait for the next batch
+    QCOMPARE(list.rowCount(), shown.size());
+    const bool selected = !shown.isEmpty();
+    if (selected)
+        form.ListView2->selectRow(0);
+    QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
+
+    QAction* action = tickCommand(form, command);
+    QVERIFY(action);
+    action->trigger();
+
+    QCOMPARE(tickPattern(list), after);
+    QCOMPARE(list.rowCount(), after.size());
+    if (after.isEmpty()) {
+        QCOMPARE(changes.count(), 0);
+        return;
+    }
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.at(0).at(0).toModelIndex().row(), 0);
+    QCOMPARE(changes.at(0).at(1).toModelIndex().row(), after.size() - 1);
+    QCOMPARE(changes.at(0).at(2).value<QList<int>>(), QList<int>{Qt::CheckStateRole});
+    QCOMPARE(list.lineText(after.size() - 1), QStringLiteral("/r/%1").arg(after.size() - 1));
+    // The single selection stays where it was.
+    QCOMPARE(form.ListView2->selectionModel()->selectedRows().size(), selected ? 1 : 0);
+    QCOMPARE(form.ListView2->currentIndex().row(), selected ? 0 : -1);
+}
+
+void tst_extras::contextMenuOffersTheTickCommands()
+{
+    ShownForm shown;
+    Form1& form = shown.form();
+    QWidget* lines = form.ListView2->viewport();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), lines->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(lines, &rightClick);
+    QVERIFY(form.ListView2Menu->isVisible());
+    QStringList captions;
+    for (const QAction* action : form.ListView2Menu->actions())
+        captions << action->text();
+    QCOMPARE(captions, (QStringList{"Tick All", "Untick All", "Invert Ticks"}));
+    form.ListView2Menu->hide();
+    // The folder list has no such menu.
+    QCOMPARE(form.ListView1->contextMenuPolicy(), Qt::DefaultContextMenu);
+}
+
+void tst_extras::tickAllDuringASearchTicksTheLinesPresent()
+{
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    form.Form_Load();
+    QTemporaryDir folder;
+    for (int number = 1; number <= 6; ++number)
+        QFile(folder.filePath(QStringLiteral("%1.txt").arg(number))).open(QIODevice::WriteOnly);
+    fixture.desktop.onYield = [&](long long) {
+        if (form.resultList().lineCount() == 2 && !form.resultList().isChecked(0))
+            tickCommand(form, QStringLiteral("Tick All"))->trigger();
+    };
+    fixture.desktop.expectMessage(QStringLiteral("Done."));
+    form.folderList().append(folder.path());
+    form.Text1->setText(QStringLiteral(".txt"));
+    form.PushButton1->click();
+    QCOMPARE(tickPattern(form.resultList()), QStringLiteral("110000"));
+    QVERIFY(fixture.desktop.problems().isEmpty());
+}
+
+void tst_extras::spaceTogglesTheCurrentLine_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("current"); // -1: none
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("ticks an unticked line") << "000" << 1 << 1 << "010";
+    QTest::newRow("unticks a ticked line") << "110" << 0 << 1 << "010";
+    QTest::newRow("twice is as before") << "101" << 2 << 2 << "101";
+    QTest::newRow("no current line") << "010" << -1 << 1 << "010";
+}
+
+void tst_extras::spaceTogglesTheCurrentLine()
+{
+    QFETCH(QString, before);
+    QFETCH(int, current);
+    QFETCH(int, presses);
+    QFETCH(QString, after);
+    ShownForm shown;
+    Form1& form = shown.form();
+    appendResults(form.resultList(), before);
+    form.resultList().showPendingLines();
+    form.ListView2->selectionModel()->clear();
+    if (current >= 0)
+        form.ListView2->selectRow(current);
+    for (int press = 0; press < presses; ++press)
+        QTest::keyClick(form.ListView2, Qt::Key_Space);
+    QCOMPARE(tickPattern(form.resultList()), after);
+    QCOMPARE(form.resultList().lineCount(), before.size());
+}
+
+QTEST_MAIN(tst_extras)
+#include "tst_extras.moc"
