@@ -15,8 +15,8 @@ namespace {
 // A whole number from 1 to 100, from a generator seeded by the clock.
 int drawOneToHundred()
 {
-    static std::mt19937 generator(static_cast<std::mt19937::result_type>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    static std::mt19937 generator(
+        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
     std::uniform_real_distribution<double> fraction(0.0, 1.0);
     return static_cast<int>(fraction(generator) * 100) + 1;
 }

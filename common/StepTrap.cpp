@@ -9,10 +9,7 @@
 
 const QString StepTrap::SupportAddress = QStringLiteral("support@quillmark.example");
 
-StepTrap::StepTrap(Desktop& desktop, QString location)
-    : desktop_(desktop), location_(std::move(location))
-{
-}
+StepTrap::StepTrap(Desktop& desktop, QString location) : desktop_(desktop), location_(std::move(location)) {}
 
 QString StepTrap::composeText(const QString& description, const QString& location, int line)
 {

@@ -1,6 +1,6 @@
 #include "AppTitle.h"
-#include "FakeDesktop.h"
 #include "Failure.h"
+#include "FakeDesktop.h"
 #include "Paths.h"
 #include "StepTrap.h"
 #include "TextMatch.h"
@@ -32,15 +32,24 @@ void tst_common::normalizeBackslashStyle_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("doubled inside") << "C:\\\\Data\\\\Invoices" << "C:\\Data\\Invoices";
-    QTest::newRow("drive root") << "C:\\" << "C:\\";
-    QTest::newRow("drive root doubled") << "C:\\\\" << "C:\\";
-    QTest::newRow("three become two") << "C:\\\\\\x" << "C:\\\\x";
-    QTest::newRow("network share") << "\\\\srv\\share" << "\\\\srv\\share";
-    QTest::newRow("four leading") << "\\\\\\\\srv\\\\share" << "\\\\srv\\share";
-    QTest::newRow("one leading") << "\\x" << "\\\\x";
-    QTest::newRow("lone separator") << "\\" << "\\\\";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("doubled inside") << "C:\\\\Data\\\\Invoices"
+                                    << "C:\\Data\\Invoices";
+    QTest::newRow("drive root") << "C:\\"
+                                << "C:\\";
+    QTest::newRow("drive root doubled") << "C:\\\\"
+                                        << "C:\\";
+    QTest::newRow("three become two") << "C:\\\\\\x"
+                                      << "C:\\\\x";
+    QTest::newRow("network share") << "\\\\srv\\share"
+                                   << "\\\\srv\\share";
+    QTest::newRow("four leading") << "\\\\\\\\srv\\\\share"
+                                  << "\\\\srv\\share";
+    QTest::newRow("one leading") << "\\x"
+                                 << "\\\\x";
+    QTest::newRow("lone separator") << "\\"
+                                    << "\\\\";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_common::normalizeBackslashStyle()
@@ -56,12 +65,18 @@ void tst_common::normalizeNativeStyle_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
     // No network prefix here: a leading separator is the root.
-    QTest::newRow("root file") << "//a.txt" << "/a.txt";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("doubled inside") << "/home//user" << "/home/user";
-    QTest::newRow("three become two") << "/a///b" << "/a//b";
-    QTest::newRow("backslash is a name character") << "/a\\\\b" << "/a\\\\b";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("root file") << "//a.txt"
+                               << "/a.txt";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("doubled inside") << "/home//user"
+                                    << "/home/user";
+    QTest::newRow("three become two") << "/a///b"
+                                      << "/a//b";
+    QTest::newRow("backslash is a name character") << "/a\\\\b"
+                                                   << "/a\\\\b";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_common::normalizeNativeStyle()
@@ -103,13 +118,16 @@ void tst_common::appTitle_data()
 {
     QTest::addColumn<QString>("product");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ours") << "Scrivlist Software" << "Scrivlist";
-    QTest::newRow("short names still lose a word") << "A B C" << "A B";
-    QTest::newRow("trailing space") << "Tool " << "Tool";
-    QTest::newRow("longer than 40 loses words until 40 remain")
-        << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel" << "Alpha Bravo Charlie Delta Echo Foxtrot";
-    QTest::newRow("exactly 40 after one cut") << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x')))
-                                              << QString(40, QLatin1Char('x'));
+    QTest::newRow("ours") << "Scrivlist Software"
+                          << "Scrivlist";
+    QTest::newRow("short names still lose a word") << "A B C"
+                                                   << "A B";
+    QTest::newRow("trailing space") << "Tool "
+                                    << "Tool";
+    QTest::newRow("longer than 40 loses words until 40 remain") << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel"
+                                                                << "Alpha Bravo Charlie Delta Echo Foxtrot";
+    QTest::newRow("exactly 40 after one cut")
+        << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x'))) << QString(40, QLatin1Char('x'));
 }
 
 void tst_common::appTitle()
@@ -195,7 +213,7 @@ void tst_common::phraseMatch_data()
     QTest::newRow("asterisk is literal") << "*" << QByteArray("a.txt") << false;
     QTest::newRow("non-ASCII name") << "über" << QByteArray("Übersicht.txt") << true;
     QTest::newRow("ASCII phrase in non-ASCII name") << "sicht" << QByteArray("ÜberSICHT.txt") << true;
-    QTest::newRow("invalid UTF-8 name") << "ab" << QByteArray("\xff" "AB") << true;
+    QTest::newRow("invalid UTF-8 name") << "ab" << QByteArray(QByteArray("\xff") + "AB") << true;
     QTest::newRow("phrase longer than name") << "abcdef" << QByteArray("abc") << false;
     QTest::newRow("long name") << "needle" << QByteArray(QByteArray(300, 'x') + "NEEDLE") << true;
 }

@@ -18,9 +18,9 @@ public:
 
     struct Expected {
         Kind kind;
-        std::optional<QString> text; // checked when set
-        bool yes = true;             // the answer to a question
-        QString answer;              // the answer to an input or picker
+        std::optional<QString> text;      // checked when set
+        bool yes = true;                  // the answer to a question
+        QString answer;                   // the answer to an input or picker
         std::function<void()> whileShown; // runs while the box is up
     };
 
