@@ -310,7 +310,8 @@ void tst_form1::unreadableStoreStillStarts()
     FormFixture fixture;
     QFile corrupt(fixture.settingsPath());
     QVERIFY(corrupt.open(QIODevice::WriteOnly));
-    corrupt.write("\x00\xff[[[=\n\x01garbage", 17);
+    static const char garbage[] = "\x00\xff[[[=\n\x01garbage";
+    corrupt.write(garbage, sizeof garbage - 1);
     corrupt.close();
     fixture.restart();
     fixture.form->Form_Load();
