@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, ASan + UBSan) into build-fuzz and runs each from its seeds.
 # Usage: scripts/fuzz.sh [libFuzzer option...] [target...]
-#   scripts/fuzz.sh                                      every target, a short fixed number of runs
-#   scripts/fuzz.sh -max_total_time=600 fuzz_clipboard_text   one target for ten minutes
+#   scripts/fuzz.sh                                           every target, a short fixed number of runs
+#   scripts/fuzz.sh -max_total_time=600 fuzz_clipboard_text   one target for ten minutes (see fuzz/README.md)
 # With options given, the corpus that fuzzing grows is kept in build-fuzz/corpus between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
