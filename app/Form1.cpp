@@ -74,9 +74,9 @@ QFont arialBold(qreal pointSize)
     return font;
 }
 
-QRect pixelRect(const ControlSpec& spec)
+QRect pixelRect(const ControlPlacement& placement)
 {
-    return {twipsToPixels(spec.left), twipsToPixels(spec.top), twipsToPixels(spec.width), twipsToPixels(spec.height)};
+    return {twipsToPixels(placement.left), twipsToPixels(placement.top), twipsToPixels(placement.width), twipsToPixels(placement.height)};
 }
 
 // The numeric value of a stored text, as a conversion to a number reads it.
@@ -190,11 +190,11 @@ void Form1::createControls()
     buttonPalette.setColor(QPalette::Button, Qt::white);
 
     std::vector<std::pair<int, QWidget*>> tabStops;
-    for (const ControlSpec& spec : Form1Controls) {
-        QWidget* container = spec.container ? findChild<QWidget*>(QLatin1String(spec.container)) : this;
-        const QString caption = QString::fromLatin1(spec.caption);
+    for (const ControlPlacement& placement : Form1Controls) {
+        QWidget* container = placement.container ? findChild<QWidget*>(QLatin1String(placement.container)) : this;
+        const QString caption = QString::fromLatin1(placement.caption);
         QWidget* control = nullptr;
-        switch (spec.kind) {
+        switch (placement.kind) {
         case ControlKind::PushButton: {
             auto* button = new QPushButton(caption, container);
             button->setAutoDefault(false);
@@ -222,14 +222,14 @@ void Form1::createControls()
             control = new QRadioButton(caption, container);
             break;
         }
-        control->setObjectName(QLatin1String(spec.name));
-        control->setGeometry(pixelRect(spec));
+        control->setObjectName(QLatin1String(placement.name));
+        control->setGeometry(pixelRect(placement));
         // Controls without a pointer rule of their own keep the pointer as it is;
         // their moves must not reach the frame around them.
-        if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::OptionButton)
+        if (placement.kind == ControlKind::CheckBox || placement.kind == ControlKind::OptionButton)
             control->setAttribute(Qt::WA_NoMousePropagation);
         if (control->focusPolicy() != Qt::NoFocus)
-            tabStops.emplace_back(spec.tabIndex, control);
+            tabStops.emplace_back(placement.tabIndex, control);
     }
 
     PushButton1 = findChild<QPushButton*>(QStringLiteral("PushButton1"));

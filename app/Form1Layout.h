@@ -7,7 +7,7 @@
 // are not widgets and are not listed.
 enum class ControlKind { PushButton, ListView, Frame, TextBox, CheckBox, OptionButton };
 
-struct ControlSpec {
+struct ControlPlacement {
     const char* name;
     ControlKind kind;
     const char* caption;
@@ -29,7 +29,7 @@ inline constexpr int twipsToPixels(int twips)
     return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
 }
 
-inline constexpr std::array<ControlSpec, 21> Form1Controls{{
+inline constexpr std::array<ControlPlacement, 21> Form1Controls{{
     {"PushButton7", ControlKind::PushButton, "Help", nullptr, 120, 120, 3840, 405, 19},
     {"ListView1", ControlKind::ListView, "", nullptr, 120, 630, 7800, 1695, 0},
     {"Frame3", ControlKind::Frame, "Search For Files", nullptr, 120, 2850, 7800, 780, 16},
