@@ -159,20 +159,19 @@ Form1::Form1(Form1Services services, QWidget* parent)
     createControls();
     wireEvents();
 
-    const auto showBusyPointer = [this](bool busy) { setPointerState(busy ? PointerBusy : PointerDefault); };
     SettingsStore& settings = services_.settings;
     folderActions_ = std::make_unique<FolderListActions>(
         services_.desktop, *folderList_, services_.programFolder,
         FolderListHooks{[&settings] { return settings.read(QStringLiteral("LastFolder"), QString()); },
                         [&settings](const QString& folder) { settings.write(QStringLiteral("LastFolder"), folder); },
-                        showBusyPointer, [this](const QString& phrase) { Text1->setText(phrase); }});
+                        pointerSetter(), [this](const QString& phrase) { Text1->setText(phrase); }});
     const QRadioButton* const options[] = {Option1, Option2, Option3, Option4};
     searchRun_ = std::make_unique<SearchRun>(
         services_.desktop, *folderList_, *resultList_,
         SearchControls{[this] { return PushButton1->text(); },
                        [this](const QString& caption) { PushButton1->setText(caption); },
                        [this] { return Text1->text(); }, [this] { return check5Value(); },
-                       [options](int number) { return options[number - 1]->isChecked(); }, showBusyPointer});
+                       [options](int number) { return options[number - 1]->isChecked(); }, pointerSetter()});
 }
 
 Form1::~Form1() = default;
@@ -600,18 +599,14 @@ void Form1::PushButton1_Click()
     searchRun_->click();
 }
 
-SetResultsPointer Form1::resultsPointer()
+SetPointerState Form1::pointerSetter()
 {
-    return [this](ResultsPointer pointer) {
-        setPointerState(pointer == ResultsPointer::Busy    ? PointerBusy
-                        : pointer == ResultsPointer::Arrow ? PointerArrow
-                                                           : PointerDefault);
-    };
+    return [this](PointerState state) { setPointerState(state); };
 }
 
 void Form1::PushButton2_Click()
 {
-    saveResultsAsTextFile(services_.desktop, *resultList_, resultsPointer());
+    saveResultsAsTextFile(services_.desktop, *resultList_, pointerSetter());
 }
 
 void Form1::PushButton3_Click()
@@ -649,12 +644,12 @@ void Form1::PushButton8_Click()
 
 void Form1::PushButton11_Click()
 {
-    runPhraseFilter(services_.desktop, *resultList_, RemoveNotContainingFilter, resultsPointer());
+    runPhraseFilter(services_.desktop, *resultList_, RemoveNotContainingFilter, pointerSetter());
 }
 
 void Form1::PushButton17_Click()
 {
-    runPhraseFilter(services_.desktop, *resultList_, RemoveContainingFilter, resultsPointer());
+    runPhraseFilter(services_.desktop, *resultList_, RemoveContainingFilter, pointerSetter());
 }
 
 void Form1::PushButton1_MouseMove()

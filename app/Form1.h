@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Skin.h"
-#include "results/ResultsPointer.h"
+#include "PointerState.h"
 
 #include <QCursor>
 #include <QHash>
@@ -37,9 +37,6 @@ struct Form1Services {
     QString programFolder;
     std::function<int()> drawOneToHundred;
 };
-
-// Values of the window's one pointer state.
-enum PointerState : int { PointerDefault = 0, PointerArrow = 1, PointerBusy = 11, PointerCustom = 99 };
 
 // The parts of the window whose mouse moves change the pointer state.
 enum class HoverTarget {
@@ -174,7 +171,7 @@ private:
     void restoreSettings(class StepTrap& trap);
     void writeOption(int number);
     // Lets the results subsystem set this window's pointer.
-    SetResultsPointer resultsPointer();
+    SetPointerState pointerSetter();
 
     Form1Services services_;
     FolderListModel* folderList_ = nullptr;

@@ -253,7 +253,7 @@ int main(int argc, char* argv[])
         bench.fillList(lines);
         bench.gaps.start();
         start = monotonicMs();
-        saveResultsAsTextFile(bench.desktop, bench.form->resultList(), [](ResultsPointer) {});
+        saveResultsAsTextFile(bench.desktop, bench.form->resultList(), [](PointerState) {});
         listTimes["save"].push_back(monotonicMs() - start);
         bench.noteGap(bench.gaps.stop());
 

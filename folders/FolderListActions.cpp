@@ -38,11 +38,11 @@ void FolderListActions::addPickedFolder()
               [&] { path = desktop_.pickFolder(QStringLiteral("Please select folder:"), hooks_.readLastFolder()); });
     if (trap.test(102, [&] { return path.isEmpty(); }))
         return;
-    trap.step(104, [&] { hooks_.showBusyPointer(true); });
+    trap.step(104, [&] { hooks_.setPointer(PointerBusy); });
     trap.step(106, [&] { folderList_.append(NormalizePath(path)); });
     // The picker opens where the user last was.
     trap.step(106, [&] { hooks_.writeLastFolder(path); });
-    trap.step(108, [&] { hooks_.showBusyPointer(false); });
+    trap.step(108, [&] { hooks_.setPointer(PointerDefault); });
 }
 
 void FolderListActions::addDroppedFolders(const QList<QUrl>& urls)
@@ -57,10 +57,10 @@ void FolderListActions::addDroppedFolders(const QList<QUrl>& urls)
     if (trap.test(102, [&] { return folders.isEmpty(); }))
         return;
     // As for a picked folder, except that a drop is not where the picker opens next.
-    trap.step(104, [&] { hooks_.showBusyPointer(true); });
+    trap.step(104, [&] { hooks_.setPointer(PointerBusy); });
     for (const QString& folder : folders)
         trap.step(106, [&] { folderList_.append(NormalizePath(folder)); });
-    trap.step(108, [&] { hooks_.showBusyPointer(false); });
+    trap.step(108, [&] { hooks_.setPointer(PointerDefault); });
 }
 
 void FolderListActions::addSampleFolder()

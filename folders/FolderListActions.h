@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PointerState.h"
+
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -13,7 +15,7 @@ class FolderListModel;
 struct FolderListHooks {
     std::function<QString()> readLastFolder;
     std::function<void(const QString&)> writeLastFolder;
-    std::function<void(bool busy)> showBusyPointer;
+    SetPointerState setPointer;
     std::function<void(const QString&)> setPhrase; // Text1
 };
 

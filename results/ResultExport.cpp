@@ -37,7 +37,7 @@ void writeLines(Desktop& desktop, const ResultModel& list, ReplacingFile& file)
 
 } // namespace
 
-void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetResultsPointer& setPointer,
+void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open)
 {
     StepTrap trap(desktop, handlerLocation("PushButton2_Click"));
@@ -53,7 +53,7 @@ void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetR
         });
     if (!replace)
         return;
-    trap.step(128, [&] { setPointer(ResultsPointer::Busy); });
+    trap.step(128, [&] { setPointer(PointerBusy); });
     std::unique_ptr<ReplacingFile> file;
     if (trap.step(130, [&] { file = open(path); })) {
         trap.step(136, [&] {
@@ -62,5 +62,5 @@ void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetR
         });
         file.reset();
     }
-    trap.step(142, [&] { setPointer(ResultsPointer::Default); });
+    trap.step(142, [&] { setPointer(PointerDefault); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReplacingFile.h"
-#include "ResultsPointer.h"
+#include "PointerState.h"
 
 class Desktop;
 class ResultModel;
@@ -10,5 +10,5 @@ class ResultModel;
 // replaced, and writes every line as its bytes followed by CR LF under the
 // busy pointer. The first failure is reported and ends the export with the
 // old file untouched.
-void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetResultsPointer& setPointer,
+void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open = openReplacingFile);

@@ -37,14 +37,14 @@ const PhraseFilter RemoveNotContainingFilter{
 };
 
 void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
-                     const SetResultsPointer& setPointer)
+                     const SetPointerState& setPointer)
 {
     StepTrap trap(desktop, handlerLocation(filter.handlerName));
     QString phrase;
     trap.step(100, [&] { phrase = desktop.inputText(QString::fromLatin1(filter.prompt)); });
     if (phrase.isEmpty())
         return;
-    trap.step(104, [&] { setPointer(ResultsPointer::Busy); });
+    trap.step(104, [&] { setPointer(PointerBusy); });
     trap.step(106, [&] { filter.worker(list, phrase); });
-    trap.step(108, [&] { setPointer(ResultsPointer::Arrow); });
+    trap.step(108, [&] { setPointer(PointerArrow); });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultsPointer.h"
+#include "PointerState.h"
 
 #include <QString>
 
@@ -26,4 +26,4 @@ extern const PhraseFilter RemoveNotContainingFilter;
 // Asks for the phrase and, unless the answer is empty, runs the filter under
 // the busy pointer and leaves the arrow.
 void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
-                     const SetResultsPointer& setPointer);
+                     const SetPointerState& setPointer);

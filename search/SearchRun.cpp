@@ -57,7 +57,7 @@ void SearchRun::click()
     trap.step(108, [&] { SavedCaption = controls_.startCaption(); });
     trap.step(110, [&] { controls_.setStartCaption(StopCaption); });
     trap.step(112, [&] { StopRequested = False; });
-    trap.step(114, [&] { controls_.showBusyPointer(true); });
+    trap.step(114, [&] { controls_.setPointer(PointerBusy); });
     int includeSubfolders = 0;
     trap.step(118, [&] { includeSubfolders = controls_.includeSubfolders(); });
     if (trap.test(120, [&] { return folderList_.entryCount() >= 1; })) {
@@ -74,7 +74,7 @@ void SearchRun::click()
         trap.step(146, [&] { controls_.setStartCaption(SavedCaption); });
         trap.step(148, [&] { StopRequested = True; });
     }
-    trap.step(150, [&] { controls_.showBusyPointer(false); });
+    trap.step(150, [&] { controls_.setPointer(PointerDefault); });
 }
 
 void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)

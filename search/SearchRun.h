@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PointerState.h"
+
 #include "FolderReader.h"
 #include "ResultLine.h"
 
@@ -20,7 +22,7 @@ struct SearchControls {
     std::function<QString()> phrase;                  // Text1
     std::function<int()> includeSubfolders;           // Check5: 0, 1 or 2
     std::function<bool(int number)> isOptionSelected; // Option1 to Option4
-    std::function<void(bool busy)> showBusyPointer;
+    SetPointerState setPointer;
 };
 
 // Start Searching and Stop, both on the one toggle button. A run walks every

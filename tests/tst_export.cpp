@@ -18,10 +18,10 @@
 namespace {
 
 using Lines = QList<QByteArray>;
-using Pointers = QList<ResultsPointer>;
+using Pointers = QList<PointerState>;
 
 const QByteArray OldBytes("a much longer old list\r\n");
-const Pointers BusyThenDefault{ResultsPointer::Busy, ResultsPointer::Default};
+const Pointers BusyThenDefault{PointerBusy, PointerDefault};
 
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
 
@@ -109,7 +109,7 @@ struct Save {
                 if (count == 2)
                     list.removeLine(2);
             };
-        const auto record = [this](ResultsPointer pointer) { pointers << pointer; };
+        const auto record = [this](PointerState pointer) { pointers << pointer; };
         std::optional<FileSizeCap> cap;
         if (fault == FileSizeLimit)
             cap.emplace(10);
