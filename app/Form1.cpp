@@ -76,7 +76,8 @@ QFont arialBold(qreal pointSize)
 
 QRect pixelRect(const ControlPlacement& placement)
 {
-    return {twipsToPixels(placement.left), twipsToPixels(placement.top), twipsToPixels(placement.width), twipsToPixels(placement.height)};
+    return {twipsToPixels(placement.left), twipsToPixels(placement.top), twipsToPixels(placement.width),
+            twipsToPixels(placement.height)};
 }
 
 // The numeric value of a stored text, as a conversion to a number reads it.
@@ -284,10 +285,22 @@ void Form1::routeEvents(QWidget* control, const EventHandlers& handlers)
 void Form1::wireEvents()
 {
     connect(Check5, &QCheckBox::stateChanged, this, [this] { Check5_Click(); });
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
-    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
-    connect(Option4, &QRadioButton::toggled, this, [this](bool on) { if (on) Option4_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option3_Click();
+    });
+    connect(Option4, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option4_Click();
+    });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
 
     const std::pair<QPushButton*, void (Form1::*)()> clicks[] = {
@@ -453,7 +466,8 @@ void Form1::Form_Load()
 void Form1::restoreSettings(StepTrap& trap)
 {
     SettingsStore& settings = services_.settings;
-    trap.step(136, [&] { setCheck5Value(checkBoxValue(settings.read(QStringLiteral("Check5"), QStringLiteral("1")))); });
+    trap.step(136,
+              [&] { setCheck5Value(checkBoxValue(settings.read(QStringLiteral("Check5"), QStringLiteral("1")))); });
     trap.step(138, [&] { Text1->setText(settings.read(QStringLiteral("Text1"), QString())); });
     QString option;
     trap.step(140, [&] { option = settings.read(QStringLiteral("Option"), QStringLiteral("1")); });

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Skin.h"
 #include "PointerState.h"
+#include "Skin.h"
 
 #include <QCursor>
 #include <QHash>

@@ -40,7 +40,9 @@ long long residentBytes()
 double timeCommand(const QStringList& argv)
 {
     std::vector<QByteArray> storage;
+    storage.reserve(argv.size());
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const QString& arg : argv)
         storage.push_back(QFile::encodeName(arg));
     for (QByteArray& arg : storage)

@@ -15,15 +15,15 @@
 
 namespace {
 
-constexpr std::array<const char*, 24> Words{"report", "invoice", "holiday", "draft",  "final",  "notes",
-                                            "budget", "photo",   "scan",    "letter", "backup", "meeting",
-                                            "summary", "project", "archive", "data",  "chapter", "minutes",
-                                            "contract", "slides", "thesis",  "recipe", "track",  "config"};
-constexpr std::array<const char*, 12> Extensions{".txt", ".pdf", ".jpg", ".png", ".docx", ".xlsx",
+constexpr std::array<const char*, 24> Words{"report",   "invoice", "holiday", "draft",  "final",   "notes",
+                                            "budget",   "photo",   "scan",    "letter", "backup",  "meeting",
+                                            "summary",  "project", "archive", "data",   "chapter", "minutes",
+                                            "contract", "slides",  "thesis",  "recipe", "track",   "config"};
+constexpr std::array<const char*, 12> Extensions{".txt", ".pdf", ".jpg", ".png", ".docx",   ".xlsx",
                                                  ".mp3", ".log", ".cpp", ".h",   ".tar.gz", ".odt"};
 // Spellings of names that carry the phrase somewhere, in several cases.
-constexpr std::array<const char*, 6> MatchingStems{"Sample1.txt", "example1.tar", "people1.toml",
-                                                   "EXAMPLE1.TXT", "triple1.tex", "sample1.tmp"};
+constexpr std::array<const char*, 6> MatchingStems{"Sample1.txt",  "example1.tar", "people1.toml",
+                                                   "EXAMPLE1.TXT", "triple1.tex",  "sample1.tmp"};
 constexpr std::array<const char*, 4> NonAsciiParts{"résumé", "Übersicht", "日本語", "café"};
 
 constexpr double MatchingShare = 0.03;
@@ -108,11 +108,13 @@ TreeSummary makeSyntheticTree(const QString& root, long long files, std::uint64_
         makeFolder(levelOne);
         folders << levelOne;
         for (int b = 0; b < fanOut; ++b) {
-            const QByteArray levelTwo = levelOne + "/" + QByteArray::number(b) + "_" + names.next(false).replace('.', '_');
+            const QByteArray levelTwo =
+                levelOne + "/" + QByteArray::number(b) + "_" + names.next(false).replace('.', '_');
             makeFolder(levelTwo);
             folders << levelTwo;
             for (int c = 0; c < fanOut; ++c) {
-                const QByteArray levelThree = levelTwo + "/" + QByteArray::number(c) + "_" + names.next(false).left(12).replace('.', '_');
+                const QByteArray levelThree =
+                    levelTwo + "/" + QByteArray::number(c) + "_" + names.next(false).left(12).replace('.', '_');
                 makeFolder(levelThree);
                 folders << levelThree;
                 if (names.chance(0.25)) {

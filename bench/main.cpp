@@ -104,9 +104,8 @@ struct Bench {
         QByteArray line;
         for (long long i = 0; i < lines; ++i) {
             // About 57 characters, like a path and name two folders deep.
-            line = "/home/user/archive/folder_" + QByteArray::number(i % 997).rightJustified(3, '0')
-                   + "/report_" + QByteArray::number(i).rightJustified(7, '0')
-                   + ((i % 10 == 0) ? "_invoice.txt" : "_summary.pdf");
+            line = "/home/user/archive/folder_" + QByteArray::number(i % 997).rightJustified(3, '0') + "/report_"
+                   + QByteArray::number(i).rightJustified(7, '0') + ((i % 10 == 0) ? "_invoice.txt" : "_summary.pdf");
             list.append(line);
         }
         list.showPendingLines();
@@ -183,10 +182,10 @@ int main(int argc, char* argv[])
                       QStringLiteral("100000")});
     parser.addOption({QStringLiteral("lines"), QStringLiteral("Lines for the result-list figures."),
                       QStringLiteral("n"), QStringLiteral("1000000")});
-    parser.addOption({QStringLiteral("rounds"), QStringLiteral("Interleaved rounds."), QStringLiteral("n"),
-                      QStringLiteral("5")});
-    parser.addOption({QStringLiteral("seed"), QStringLiteral("Seed of the tree."), QStringLiteral("n"),
-                      QStringLiteral("1")});
+    parser.addOption(
+        {QStringLiteral("rounds"), QStringLiteral("Interleaved rounds."), QStringLiteral("n"), QStringLiteral("5")});
+    parser.addOption(
+        {QStringLiteral("seed"), QStringLiteral("Seed of the tree."), QStringLiteral("n"), QStringLiteral("1")});
     parser.addOption({QStringLiteral("phrase"), QStringLiteral("Phrase searched."), QStringLiteral("text"),
                       QStringLiteral("ple1.t")});
     parser.process(application);
@@ -214,11 +213,15 @@ int main(int argc, char* argv[])
     bench.search(tree, phrase, &found);
     for (int round = 0; round < rounds; ++round) {
         times["search"].push_back(bench.search(tree, phrase, &found));
-        times["find -iname"].push_back(
-            timeCommand({QStringLiteral("find"), tree, QStringLiteral("-iname"), pattern}));
+        times["find -iname"].push_back(timeCommand({QStringLiteral("find"), tree, QStringLiteral("-iname"), pattern}));
         if (haveFd) {
-            const QStringList fd{QStringLiteral("fdfind"), QStringLiteral("--no-ignore"), QStringLiteral("--hidden"),
-                                 QStringLiteral("-i"), QStringLiteral("-F"), phrase, tree};
+            const QStringList fd{QStringLiteral("fdfind"),
+                                 QStringLiteral("--no-ignore"),
+                                 QStringLiteral("--hidden"),
+                                 QStringLiteral("-i"),
+                                 QStringLiteral("-F"),
+                                 phrase,
+                                 tree};
             times["fd 1 thread"].push_back(timeCommand(QStringList(fd) << QStringLiteral("-j1")));
             times["fd default threads"].push_back(timeCommand(fd));
         }
@@ -271,12 +274,12 @@ int main(int argc, char* argv[])
         bench.noteGap(bench.gaps.stop());
     }
     for (const auto& [name, values] : listTimes)
-        printFigure(qPrintable(QStringLiteral("%1 %2 lines (median ms)").arg(name).arg(lines)), median(values),
-                    "ms");
+        printFigure(qPrintable(QStringLiteral("%1 %2 lines (median ms)").arg(name).arg(lines)), median(values), "ms");
     printFigure("result list memory per line", bytesPerLine, "bytes");
     printFigure("longest event-loop gap", bench.longestGapMs, "ms");
 
     std::vector<double> paints;
+    paints.reserve(rounds);
     for (int round = 0; round < rounds; ++round)
         paints.push_back(firstPaintMs(QCoreApplication::applicationFilePath()));
     const double firstPaint = median(paints);

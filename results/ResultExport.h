@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReplacingFile.h"
 #include "PointerState.h"
+#include "ReplacingFile.h"
 
 class Desktop;
 class ResultModel;

@@ -36,8 +36,7 @@ const PhraseFilter RemoveNotContainingFilter{
     RemoveResultsNotContaining,
 };
 
-void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
-                     const SetPointerState& setPointer)
+void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter, const SetPointerState& setPointer)
 {
     StepTrap trap(desktop, handlerLocation(filter.handlerName));
     QString phrase;

@@ -73,7 +73,8 @@ struct Harness {
         : run(desktop, folders, results,
               SearchControls{[this] { return caption; }, [this](const QString& text) { caption = text; },
                              [this] { return phrase; }, [this] { return check5; },
-                             [this](int number) { return number == option; }, [this](PointerState state) { busy = state == PointerBusy; }},
+                             [this](int number) { return number == option; },
+                             [this](PointerState state) { busy = state == PointerBusy; }},
               reader)
     {
         QObject::connect(&folders, &FolderListModel::headerDataChanged, [this] { headers << folders.headerText(); });
