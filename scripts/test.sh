@@ -1,15 +1,44 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, checks the format, builds, runs every test, then clang-tidy,
+# the whole suite again under ASan + UBSan, and a short run of every fuzz target.
+# Any failure ends the run; the time of every stage is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stage_start=$SECONDS
-stage() {
-    echo "== $1 ($((SECONDS - stage_start)) s so far)"
+timings=()
+current=""
+current_start=$SECONDS
+end_stage() {
+    if [ -n "$current" ]; then
+        timings+=("$(printf '%-12s %5d s' "$current" $((SECONDS - current_start)))")
+        echo "== $current took $((SECONDS - current_start)) s"
+    fi
+    current=""
 }
+stage() {
+    end_stage
+    current=$1
+    current_start=$SECONDS
+    echo "== $1"
+}
+summary() {
+    local status=$?
+    if [ $status -ne 0 ] && [ -n "$current" ]; then
+        echo "== $current FAILED"
+    fi
+    end_stage
+    echo "== stage timings"
+    printf '   %s\n' "${timings[@]}"
+    echo "   total        $(printf '%5d' "$SECONDS") s"
+}
+trap summary EXIT
 
 stage "install"
 scripts/install-deps.sh
+
+# Seconds, so first: an unformatted file fails before anything is built.
+stage "format"
+scripts/check-format.sh
 
 stage "build"
 werror=OFF
@@ -21,4 +50,13 @@ scripts/build.sh build -DSCRIVLIST_WERROR="$werror"
 stage "tests"
 ctest --test-dir build --output-on-failure -j2
 
-stage "done"
+stage "tidy"
+scripts/tidy.sh build
+
+stage "sanitizers"
+scripts/sanitize.sh build-asan
+
+stage "fuzz"
+scripts/fuzz.sh
+
+end_stage
