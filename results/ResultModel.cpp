@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -17,10 +19,18 @@ ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent)
     connect(&batchTimer_, &QTimer::timeout, this, &ResultModel::showPendingLines);
 }
 
+size_t ResultModel::checkedPosition(qsizetype line) const
+{
+    if (line < 0 || line >= lineCount())
+        throw std::out_of_range("no such result line");
+    return static_cast<size_t>(line);
+}
+
 QByteArrayView ResultModel::lineBytes(qsizetype line) const
 {
+    const size_t position = checkedPosition(line);
     const qsizetype start = lineStart(line);
-    return QByteArrayView(bytes_.constData() + start, static_cast<qsizetype>(ends_.at(line)) - start);
+    return QByteArrayView(bytes_.data() + start, static_cast<qsizetype>(ends_[position]) - start);
 }
 
 QString ResultModel::lineText(qsizetype line) const
@@ -30,7 +40,7 @@ QString ResultModel::lineText(qsizetype line) const
 
 void ResultModel::setChecked(qsizetype line, bool checked)
 {
-    checks_.at(static_cast<size_t>(line)) = checked ? 1 : 0;
+    checks_[checkedPosition(line)] = checked ? 1 : 0;
     if (line < shownRows_) {
         const QModelIndex cell = index(static_cast<int>(line), 0);
         emit dataChanged(cell, cell, {Qt::CheckStateRole});
@@ -56,10 +66,15 @@ void ResultModel::changeAllTicks(TickChange change)
         emit dataChanged(index(0, 0), index(shownRows_ - 1, 0), {Qt::CheckStateRole});
 }
 
-void ResultModel::append(QByteArrayView text)
+void ResultModel::append(QByteArrayView text, QByteArrayView more)
 {
-    bytes_.append(text);
-    ends_.push_back(static_cast<std::uint64_t>(bytes_.size()));
+    // Room first, so a failure leaves the list as it was.
+    bytes_.reserveMore(static_cast<size_t>(text.size() + more.size()));
+    ends_.reserveMore(1);
+    checks_.reserveMore(1);
+    bytes_.append(text.data(), static_cast<size_t>(text.size()));
+    bytes_.append(more.data(), static_cast<size_t>(more.size()));
+    ends_.push_back(bytes_.size());
     checks_.push_back(0);
     if (!batchTimer_.isActive())
         batchTimer_.start();
@@ -80,16 +95,17 @@ void ResultModel::showPendingLines()
 void ResultModel::removeLine(qsizetype line)
 {
     showPendingLines();
+    const size_t position = checkedPosition(line);
     const qsizetype start = lineStart(line);
-    const qsizetype length = static_cast<qsizetype>(ends_.at(static_cast<size_t>(line))) - start;
+    const qsizetype length = static_cast<qsizetype>(ends_[position]) - start;
     const bool shown = line < shownRows_;
     if (shown)
         beginRemoveRows({}, static_cast<int>(line), static_cast<int>(line));
-    bytes_.remove(start, length);
-    ends_.erase(ends_.begin() + line);
-    for (auto it = ends_.begin() + line; it != ends_.end(); ++it)
-        *it -= static_cast<std::uint64_t>(length);
-    checks_.erase(checks_.begin() + line);
+    bytes_.erase(static_cast<size_t>(start), static_cast<size_t>(length));
+    ends_.erase(position);
+    for (size_t later = position; later < ends_.size(); ++later)
+        ends_[later] -= static_cast<std::uint64_t>(length);
+    checks_.erase(position);
     if (shown) {
         --shownRows_;
         endRemoveRows();
@@ -131,9 +147,9 @@ void ResultModel::retainLines(const std::function<bool(QByteArrayView)>& keep)
         }
         start = end;
     }
-    bytes_.truncate(write);
-    ends_.resize(keptLines);
-    checks_.resize(keptLines);
+    bytes_.truncate(static_cast<size_t>(write));
+    ends_.truncate(keptLines);
+    checks_.truncate(keptLines);
     shownRows_ = static_cast<int>(std::min<qsizetype>(lineCount(), std::numeric_limits<int>::max()));
     endResetModel();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GrowingArray.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QByteArrayView>
@@ -8,7 +10,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 // What a tick command does to every line's check mark.
 enum class TickChange { TickAll, UntickAll, InvertTicks };
@@ -27,12 +28,13 @@ public:
     qsizetype lineCount() const { return static_cast<qsizetype>(ends_.size()); }
     QByteArrayView lineBytes(qsizetype line) const;
     QString lineText(qsizetype line) const;
-    bool isChecked(qsizetype line) const { return checks_.at(static_cast<size_t>(line)) != 0; }
+    bool isChecked(qsizetype line) const { return checks_[checkedPosition(line)] != 0; }
     void setChecked(qsizetype line, bool checked);
     // Changes every line's check mark in one pass and tells the views once.
     void changeAllTicks(TickChange change);
 
-    void append(QByteArrayView text);
+    // Adds one line, unticked: text followed by more.
+    void append(QByteArrayView text, QByteArrayView more = {});
     void removeLine(qsizetype line);
     void clear();
     // Keeps the lines for which keep() is true, in order, with their checks,
@@ -53,11 +55,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    qsizetype lineStart(qsizetype line) const { return line == 0 ? 0 : static_cast<qsizetype>(ends_[line - 1]); }
+    // line as an index into the storage; throws std::out_of_range for no line.
+    size_t checkedPosition(qsizetype line) const;
+    qsizetype lineStart(qsizetype line) const
+    {
+        return line == 0 ? 0 : static_cast<qsizetype>(ends_[static_cast<size_t>(line - 1)]);
+    }
 
-    QByteArray bytes_;
-    std::vector<std::uint64_t> ends_;
-    std::vector<std::uint8_t> checks_;
+    GrowingArray<char> bytes_;
+    GrowingArray<std::uint64_t> ends_;
+    GrowingArray<std::uint8_t> checks_;
     int shownRows_ = 0;
     QTimer batchTimer_;
     QString header_;

@@ -2,32 +2,30 @@
 
 #include "Paths.h"
 
-namespace {
+#include <utility>
 
-QByteArray joined(QByteArrayView folderPath, QByteArrayView fileName)
-{
-    QByteArray path;
-    path.reserve(folderPath.size() + 1 + fileName.size());
-    path.append(folderPath).append(NativeSeparator).append(fileName);
-    return path;
-}
+FolderLines::FolderLines(QByteArray folderPath) : folderPath_(std::move(folderPath)) {}
 
-} // namespace
-
-QByteArray resultLine(ResultForm form, QByteArrayView folderPath, QByteArrayView fileName)
+std::optional<FolderLines::Line> FolderLines::line(ResultForm form, QByteArrayView fileName)
 {
     switch (form) {
     case ResultForm::None:
         break;
     case ResultForm::PathAndFilename:
-        return NormalizePath(joined(folderPath, fileName));
+        // A file name holds no separator, so normalising the folder with the
+        // separator after it gives what normalising the whole path would.
+        if (!pathPrefix_)
+            pathPrefix_ = NormalizePath(folderPath_ + NativeSeparator);
+        return Line{*pathPrefix_, fileName};
     case ResultForm::JustFilename:
-        return fileName.toByteArray();
+        return Line{{}, fileName};
     case ResultForm::JustPath:
-        return folderPath.toByteArray();
+        return Line{folderPath_, {}};
     case ResultForm::JustSubfolder:
         // The name of the folder that would hold a file placed in it.
-        return ParentFolderName(NormalizePath(joined(folderPath, "test.txt")));
+        if (!subfolder_)
+            subfolder_ = ParentFolderName(NormalizePath(folderPath_ + NativeSeparator + "test.txt"));
+        return Line{*subfolder_, {}};
     }
-    return {};
+    return std::nullopt;
 }

@@ -65,6 +65,7 @@ bool SearchFolder::searchListing(const PhraseMatcher& matcher)
         return true;
     }
     const NameList& files = listing_.files;
+    FolderLines lines(listing_.path);
     for (qsizetype position = 0; position < files.size(); ++position) {
         context_.desktop.yieldToEventLoop();
         if (stopRequested())
@@ -72,9 +73,8 @@ bool SearchFolder::searchListing(const PhraseMatcher& matcher)
         const QByteArrayView name = files.at(position);
         if (!matcher.matches(name))
             continue;
-        const ResultForm form = context_.resultForm();
-        if (form != ResultForm::None)
-            context_.results.append(resultLine(form, listing_.path, name));
+        if (const auto line = lines.line(context_.resultForm(), name))
+            context_.results.append(line->head, line->name);
     }
     return true;
 }

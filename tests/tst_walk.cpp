@@ -194,8 +194,8 @@ private slots:
     void filesComeBeforeSubfoldersDepthFirst();
     void resultForms_data();
     void resultForms();
-    void linesAtTheRoot_data();
-    void linesAtTheRoot();
+    void linesOfAFolder_data();
+    void linesOfAFolder();
     void reportedFolderPath_data();
     void reportedFolderPath();
     void phraseMatching_data();
@@ -261,20 +261,35 @@ void tst_walk::resultForms()
     QVERIFY(harness.desktop.problems().isEmpty());
 }
 
-void tst_walk::linesAtTheRoot_data()
+void tst_walk::linesOfAFolder_data()
 {
+    QTest::addColumn<QByteArray>("folder");
     QTest::addColumn<int>("form");
-    QTest::addColumn<QByteArray>("line");
-    QTest::newRow("Path and Filename") << 1 << QByteArray("/a.txt");
-    QTest::newRow("Just Path") << 3 << QByteArray("/");
-    QTest::newRow("Just Subfolder") << 4 << QByteArray("");
+    QTest::addColumn<QByteArray>("line"); // for the file a.txt
+    QTest::newRow("root, Path and Filename") << QByteArray("/") << 1 << QByteArray("/a.txt");
+    QTest::newRow("root, Just Filename") << QByteArray("/") << 2 << QByteArray("a.txt");
+    QTest::newRow("root, Just Path") << QByteArray("/") << 3 << QByteArray("/");
+    QTest::newRow("root, Just Subfolder") << QByteArray("/") << 4 << QByteArray("");
+    QTest::newRow("folder, Path and Filename") << QByteArray("/srv/data") << 1 << QByteArray("/srv/data/a.txt");
+    QTest::newRow("folder, Just Subfolder") << QByteArray("/srv/data") << 4 << QByteArray("data");
+    // As one pass over the whole path would collapse it: pairs, from the left.
+    QTest::newRow("runs, Path and Filename") << QByteArray("/srv///data/") << 1 << QByteArray("/srv//data/a.txt");
+    QTest::newRow("runs, Just Path") << QByteArray("/srv///data/") << 3 << QByteArray("/srv///data/");
+    QTest::newRow("runs, Just Subfolder") << QByteArray("/srv///data/") << 4 << QByteArray("data");
 }
 
-void tst_walk::linesAtTheRoot()
+void tst_walk::linesOfAFolder()
 {
+    QFETCH(QByteArray, folder);
     QFETCH(int, form);
     QFETCH(QByteArray, line);
-    QCOMPARE(resultLine(static_cast<ResultForm>(form), "/", "a.txt"), line);
+    FolderLines lines(folder);
+    for (int file = 0; file < 2; ++file) { // the second line reuses what the first worked out
+        const auto made = lines.line(static_cast<ResultForm>(form), "a.txt");
+        QVERIFY(made);
+        QCOMPARE(made->head.toByteArray() + made->name.toByteArray(), line);
+    }
+    QVERIFY(!lines.line(ResultForm::None, "a.txt"));
 }
 
 void tst_walk::reportedFolderPath_data()

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+// Memory for GrowingArray. Small blocks come from the heap; large ones are
+// mapped on their own and grown by remapping, so growing never copies the
+// contents and never touches a page twice. Throws std::bad_alloc.
+namespace growing_block {
+void* resize(void* block, std::size_t usedBytes, std::size_t capacityBytes, std::size_t newCapacityBytes);
+void release(void* block, std::size_t capacityBytes) noexcept;
+} // namespace growing_block
+
+// A growable array of plain values for storage that reaches hundreds of
+// megabytes: appending stays cheap and even, without the pause of copying
+// everything into a block twice the size.
+template <typename T>
+class GrowingArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    GrowingArray() = default;
+    ~GrowingArray() { growing_block::release(data_, capacity_ * sizeof(T)); }
+    GrowingArray(const GrowingArray&) = delete;
+    GrowingArray& operator=(const GrowingArray&) = delete;
+    GrowingArray(GrowingArray&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0))
+    {
+    }
+    GrowingArray& operator=(GrowingArray&& other) noexcept
+    {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+        return *this;
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    T* begin() { return data_; }
+    T* end() { return data_ + size_; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+    T& operator[](std::size_t position) { return data_[position]; }
+    const T& operator[](std::size_t position) const { return data_[position]; }
+
+    // Room for `more` values after the last one, so the appends that follow cannot fail.
+    void reserveMore(std::size_t more)
+    {
+        if (capacity_ - size_ < more)
+            grow(more);
+    }
+
+    void push_back(T value)
+    {
+        reserveMore(1);
+        data_[size_++] = value;
+    }
+
+    void append(const T* values, std::size_t count)
+    {
+        reserveMore(count);
+        if (count > 0)
+            std::memcpy(data_ + size_, values, count * sizeof(T));
+        size_ += count;
+    }
+
+    void erase(std::size_t position, std::size_t count = 1)
+    {
+        std::memmove(data_ + position, data_ + position + count, (size_ - position - count) * sizeof(T));
+        size_ -= count;
+    }
+
+    // Keeps the first `size` values; the memory stays for later appends.
+    void truncate(std::size_t size) { size_ = size < size_ ? size : size_; }
+
+    // Empties the array and gives its memory back.
+    void clear()
+    {
+        growing_block::release(data_, capacity_ * sizeof(T));
+        data_ = nullptr;
+        size_ = 0;
+        capacity_ = 0;
+    }
+
+private:
+    void grow(std::size_t more)
+    {
+        if (more > MaxSize - size_)
+            throw std::bad_alloc();
+        std::size_t capacity = capacity_ < 16 ? 16 : capacity_ > MaxSize / 2 ? MaxSize : capacity_ * 2;
+        if (capacity < size_ + more)
+            capacity = size_ + more;
+        data_ = static_cast<T*>(
+            growing_block::resize(data_, size_ * sizeof(T), capacity_ * sizeof(T), capacity * sizeof(T)));
+        capacity_ = capacity;
+    }
+
+    static constexpr std::size_t MaxSize = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(T);
+
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
