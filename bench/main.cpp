@@ -134,10 +134,14 @@ public:
         figures.times[name].push_back(monotonicMs() - start);
     }
 
+    // The filters keep the event loop waiting until they are done, by design:
+    // only their time counts.
     void filter(const QString& name, QPushButton* button, const QString& phrase)
     {
         window_.desktop.inputAnswer = phrase;
-        click(name, button);
+        const double start = monotonicMs();
+        button->click();
+        figures.times[name].push_back(monotonicMs() - start);
     }
 
     // As the context menu's command, with the repaint that follows it.

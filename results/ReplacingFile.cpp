@@ -12,6 +12,9 @@
 
 namespace {
 
+// Bytes written between two waits for the disk.
+constexpr qint64 SyncEveryBytes = qint64(4) << 20;
+
 // As many links as the system itself follows before it gives up.
 constexpr int MaxLinkHops = 40;
 
@@ -56,7 +59,10 @@ public:
             if (written <= 0)
                 fail();
             bytes = bytes.sliced(written);
+            unsyncedBytes_ += written;
         }
+        if (unsyncedBytes_ >= SyncEveryBytes)
+            syncToDisk();
     }
 
     void commit() override
@@ -66,10 +72,23 @@ public:
     }
 
 private:
+    // Made durable piece by piece: the wait for the disk at commit() then
+    // covers only the last piece, so a long file never freezes the window.
+    // A failure here is the write's, or it could go unreported at commit().
+    void syncToDisk()
+    {
+#ifdef Q_OS_UNIX
+        if (::fdatasync(file_.handle()) != 0)
+            throw Failure::fromErrno(errno, path_);
+#endif
+        unsyncedBytes_ = 0;
+    }
+
     [[noreturn]] void fail() const { throw Failure(file_.errorString() + QStringLiteral(": ") + path_); }
 
     QString path_;
     QSaveFile file_;
+    qint64 unsyncedBytes_ = 0;
 };
 
 } // namespace
