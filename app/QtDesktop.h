@@ -2,7 +2,7 @@
 
 #include "Desktop.h"
 
-#include <QElapsedTimer>
+#include <QtGlobal>
 
 class QWidget;
 
@@ -10,8 +10,6 @@ class QWidget;
 // system clipboard and the event loop.
 class QtDesktop : public Desktop {
 public:
-    QtDesktop();
-
     // Boxes and dialogs are centred over this window.
     void setOwner(QWidget* owner) { owner_ = owner; }
 
@@ -29,8 +27,7 @@ public:
 
 private:
     QWidget* owner_ = nullptr;
-    QElapsedTimer sinceLastYield_;
-    unsigned callsSinceClockRead_ = 0;
+    qint64 lastYieldMs_ = 0;
 };
 
 // Message texts break lines at CR LF and at a lone CR; Qt's labels want LF.

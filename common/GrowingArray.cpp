@@ -1,5 +1,7 @@
 #include "GrowingArray.h"
 
+#include "LargePages.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -26,8 +28,7 @@ void* mapped(void* block, std::size_t bytes)
 {
     if (block == MAP_FAILED)
         throw std::bad_alloc();
-    // Large pages where the system offers them: a fault per 2 MiB instead of per 4 KiB.
-    (void)::madvise(block, bytes, MADV_HUGEPAGE);
+    preferLargePages(block, bytes);
     return block;
 }
 

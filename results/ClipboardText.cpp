@@ -1,5 +1,6 @@
 #include "ClipboardText.h"
 
+#include "LargePages.h"
 #include "LineGone.h"
 
 #include <algorithm>
@@ -51,6 +52,7 @@ QString buildClipboardText(const CopySource& source, const std::function<void()>
     QString text;
     const qsizetype rows = source.rowCount();
     text.reserve(std::max<qsizetype>(0, cellsLength + rows * (columns + 2)));
+    preferLargePages(text.data(), static_cast<size_t>(text.capacity()) * sizeof(QChar));
     for (qsizetype row = 0; row < rows; ++row) {
         yield();
         requireRow(source, row);

@@ -13,7 +13,7 @@
 namespace {
 
 // Bytes written between two waits for the disk.
-constexpr qint64 SyncEveryBytes = qint64(4) << 20;
+constexpr qint64 SyncEveryBytes = qint64(8) << 20;
 
 // As many links as the system itself follows before it gives up.
 constexpr int MaxLinkHops = 40;
@@ -84,7 +84,10 @@ private:
         unsyncedBytes_ = 0;
     }
 
-    [[noreturn]] void fail() const { throw Failure(file_.errorString() + QStringLiteral(": ") + path_); }
+    [[noreturn]] void fail() const
+    {
+        throw Failure(file_.errorString() + QStringLiteral(": ") + path_);
+    }
 
     QString path_;
     QSaveFile file_;
