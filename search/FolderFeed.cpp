@@ -17,6 +17,9 @@ namespace {
 
 // Folders listed ahead of the walk.
 constexpr size_t ListingsAhead = 64;
+// A walk that waits is woken when this many folders are ready, not for each:
+// every wake-up costs both threads a trip through the system.
+constexpr size_t ListingsPerWakeUp = 8;
 // Folders of the current branch kept open; deeper ones are closed and opened
 // again through ".." on the way back, so no depth runs out of descriptors.
 constexpr size_t OpenFoldersKept = 32;
@@ -98,10 +101,11 @@ private:
     struct Frame {
         qsizetype pathLength;
         UniqueFd fd;
-        dev_t device;
-        ino_t inode;
         NameList subfolders;
         qsizetype next = 0;
+        // Who the folder is, taken when its descriptor is closed; 0 for unknown.
+        dev_t device = 0;
+        ino_t inode = 0;
     };
 
     void run()
@@ -151,18 +155,27 @@ private:
         const int error = reader_->read(fd.get(), path_, listing.files, subfolders);
         if (error != 0)
             return deliverFailure(FolderListing::State::Unreadable, error);
-        struct stat identity {};
-        const bool descend = includeSubfolders_ && !subfolders.isEmpty();
-        if (descend && ::fstat(fd.get(), &identity) != 0)
-            return deliverFailure(FolderListing::State::Unreadable, errno);
         if (!deliver(std::move(listing)))
             return false;
-        if (descend) {
-            frames_.push_back({path_.size(), std::move(fd), identity.st_dev, identity.st_ino, std::move(subfolders)});
+        if (includeSubfolders_ && !subfolders.isEmpty()) {
+            frames_.push_back({path_.size(), std::move(fd), std::move(subfolders)});
             if (frames_.size() > OpenFoldersKept)
-                frames_[frames_.size() - 1 - OpenFoldersKept].fd.reset();
+                closeKeepingIdentity(frames_[frames_.size() - 1 - OpenFoldersKept]);
         }
         return true;
+    }
+
+    // A folder closed on the way down is found again through ".." on the way
+    // back, and must then be the same folder. One that cannot tell who it is
+    // counts as moved away.
+    static void closeKeepingIdentity(Frame& frame)
+    {
+        struct stat identity {};
+        if (::fstat(frame.fd.get(), &identity) == 0) {
+            frame.device = identity.st_dev;
+            frame.inode = identity.st_ino;
+        }
+        frame.fd.reset();
     }
 
     // Done with the top folder: its parent becomes the top and must be open.
@@ -204,7 +217,8 @@ private:
         if (shared_->cancelled)
             return false;
         shared_->ready.push_back(std::move(listing));
-        shared_->listingReady.notify_one();
+        if (shared_->ready.size() == ListingsPerWakeUp)
+            shared_->listingReady.notify_one();
         return true;
     }
 
@@ -236,7 +250,11 @@ FolderFeed::~FolderFeed()
 FolderFeed::Next FolderFeed::next(FolderListing& listing, std::chrono::milliseconds wait)
 {
     std::unique_lock lock(shared_->mutex);
-    shared_->listingReady.wait_for(lock, wait, [&] { return !shared_->ready.empty() || shared_->finished; });
+    // Out of folders, the walk sleeps until a batch is ready; a wait that runs
+    // out takes what is there, so a slow folder holds up no other.
+    if (shared_->ready.empty())
+        shared_->listingReady.wait_for(lock, wait,
+                                       [&] { return shared_->ready.size() >= ListingsPerWakeUp || shared_->finished; });
     if (shared_->ready.empty())
         return shared_->finished ? Next::Finished : Next::Pending;
     listing = std::move(shared_->ready.front());
