@@ -100,12 +100,16 @@ struct Figures {
     }
 };
 
+// The shown window, driven as a person would, with every piece of work timed.
 class Bench {
 public:
     Bench() { window_.form.show(); }
 
-    QString scratchPath() const { return window_.scratch.path(); }
     Figures figures;
+
+    QString scratchPath() const { return window_.scratch.path(); }
+    Form1& form() { return window_.form; }
+    BenchDesktop& desktop() { return window_.desktop; }
 
     // One click on Start Searching, timed until "Done." reaches the desktop.
     void search(const QString& name, const QString& tree, const QString& phrase, long long* lines)
@@ -154,9 +158,6 @@ public:
         QCoreApplication::processEvents();
         figures.times[QStringLiteral("Tick All")].push_back(monotonicMs() - start);
     }
-
-    Form1& form() { return window_.form; }
-    BenchDesktop& desktop() { return window_.desktop; }
 
 private:
     void watched(const QString& name, const std::function<void()>& work)

@@ -2,15 +2,29 @@
 
 #include "LargePages.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace growing_block {
+
+namespace {
+
+Block reallocated(void* data, std::size_t wantedBytes)
+{
+    void* grown = std::realloc(data, wantedBytes);
+    if (grown == nullptr)
+        throw std::bad_alloc();
+    return {grown, wantedBytes};
+}
+
+} // namespace
 
 #ifdef __linux__
 
@@ -24,55 +38,57 @@ bool isMapped(std::size_t capacityBytes)
     return capacityBytes >= MappedFrom;
 }
 
-void* mapped(void* block, std::size_t bytes)
+// Whole pages, so the mapping stays one piece that can be remapped.
+std::size_t wholePages(std::size_t bytes)
 {
-    if (block == MAP_FAILED)
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    if (bytes > SIZE_MAX - page)
         throw std::bad_alloc();
-    preferLargePages(block, bytes);
-    return block;
+    return (bytes + page - 1) / page * page;
+}
+
+Block mapped(void* data, std::size_t bytes)
+{
+    if (data == MAP_FAILED)
+        throw std::bad_alloc();
+    preferLargePages(data, bytes);
+    return {data, bytes};
 }
 
 } // namespace
 
-void* resize(void* block, std::size_t usedBytes, std::size_t capacityBytes, std::size_t newCapacityBytes)
+Block resize(void* data, std::size_t usedBytes, std::size_t capacityBytes, std::size_t wantedBytes)
 {
-    if (!isMapped(newCapacityBytes)) {
-        void* grown = std::realloc(block, newCapacityBytes);
-        if (grown == nullptr)
-            throw std::bad_alloc();
-        return grown;
-    }
+    if (!isMapped(wantedBytes))
+        return reallocated(data, wantedBytes);
+    const std::size_t bytes = wholePages(wantedBytes);
     if (isMapped(capacityBytes))
-        return mapped(::mremap(block, capacityBytes, newCapacityBytes, MREMAP_MAYMOVE), newCapacityBytes);
-    void* grown = mapped(::mmap(nullptr, newCapacityBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0),
-                         newCapacityBytes);
+        return mapped(::mremap(data, capacityBytes, bytes, MREMAP_MAYMOVE), bytes);
+    Block block = mapped(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0), bytes);
     if (usedBytes > 0)
-        std::memcpy(grown, block, usedBytes);
-    std::free(block);
-    return grown;
+        std::memcpy(block.data, data, usedBytes);
+    std::free(data);
+    return block;
 }
 
-void release(void* block, std::size_t capacityBytes) noexcept
+void release(void* data, std::size_t capacityBytes) noexcept
 {
     if (isMapped(capacityBytes))
-        ::munmap(block, capacityBytes);
+        ::munmap(data, capacityBytes);
     else
-        std::free(block);
+        std::free(data);
 }
 
 #else
 
-void* resize(void* block, std::size_t, std::size_t, std::size_t newCapacityBytes)
+Block resize(void* data, std::size_t, std::size_t, std::size_t wantedBytes)
 {
-    void* grown = std::realloc(block, newCapacityBytes);
-    if (grown == nullptr)
-        throw std::bad_alloc();
-    return grown;
+    return reallocated(data, wantedBytes);
 }
 
-void release(void* block, std::size_t) noexcept
+void release(void* data, std::size_t) noexcept
 {
-    std::free(block);
+    std::free(data);
 }
 
 #endif

@@ -11,8 +11,12 @@
 // mapped on their own and grown by remapping, so growing never copies the
 // contents and never touches a page twice. Throws std::bad_alloc.
 namespace growing_block {
-void* resize(void* block, std::size_t usedBytes, std::size_t capacityBytes, std::size_t newCapacityBytes);
-void release(void* block, std::size_t capacityBytes) noexcept;
+struct Block {
+    void* data;
+    std::size_t capacityBytes; // at least what was asked for
+};
+Block resize(void* data, std::size_t usedBytes, std::size_t capacityBytes, std::size_t wantedBytes);
+void release(void* data, std::size_t capacityBytes) noexcept;
 } // namespace growing_block
 
 // A growable array of plain values for storage that reaches hundreds of
@@ -21,6 +25,8 @@ void release(void* block, std::size_t capacityBytes) noexcept;
 template <typename T>
 class GrowingArray {
     static_assert(std::is_trivially_copyable_v<T>);
+    // So that a block's capacity in bytes, whole pages when mapped, is whole values.
+    static_assert((sizeof(T) & (sizeof(T) - 1)) == 0 && sizeof(T) <= 64);
 
 public:
     GrowingArray() = default;
@@ -99,9 +105,10 @@ private:
         std::size_t capacity = capacity_ < 16 ? 16 : capacity_ > MaxSize / 2 ? MaxSize : capacity_ * 2;
         if (capacity < size_ + more)
             capacity = size_ + more;
-        data_ = static_cast<T*>(
-            growing_block::resize(data_, size_ * sizeof(T), capacity_ * sizeof(T), capacity * sizeof(T)));
-        capacity_ = capacity;
+        const growing_block::Block block =
+            growing_block::resize(data_, size_ * sizeof(T), capacity_ * sizeof(T), capacity * sizeof(T));
+        data_ = static_cast<T*>(block.data);
+        capacity_ = block.capacityBytes / sizeof(T);
     }
 
     static constexpr std::size_t MaxSize = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(T);

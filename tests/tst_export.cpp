@@ -144,6 +144,14 @@ void tst_export::writesEveryLineExactly_data()
     QTest::newRow("empty list") << Lines{} << QByteArray();
     QTest::newRow("duplicates and spaces as they are") << Lines{"x ", "x ", " "} << QByteArray("x \r\nx \r\n \r\n");
     QTest::newRow("not UTF-8") << Lines{"caf\xe9.txt", "\xff\xfe"} << QByteArray("caf\xe9.txt\r\n\xff\xfe\r\n");
+    // Long enough to be made durable in several pieces on the way.
+    Lines many;
+    QByteArray manyBytes;
+    for (int i = 0; i < 200000; ++i) {
+        many << QByteArray::number(i).rightJustified(50, '-');
+        manyBytes += many.back() + "\r\n";
+    }
+    QTest::newRow("ten megabytes") << many << manyBytes;
 }
 
 void tst_export::writesEveryLineExactly()

@@ -206,6 +206,7 @@ private slots:
     void unreadableFoldersAreSkippedAndReported_data();
     void unreadableFoldersAreSkippedAndReported();
     void linksAreFilesAndNeverFollowed();
+    void manyFilesAndFoldersAllArrive();
     void nameThatIsNotUtf8KeepsItsBytes();
     void treeDeeperThanPathMax();
     void hangingListingLeavesTheWindowLive();
@@ -456,6 +457,36 @@ void tst_walk::linksAreFilesAndNeverFollowed()
     const QString at = entry + QLatin1Char('/');
     QCOMPARE(harness.sortedLines(), QStringList({at + "a.txt", at + "broken", at + "loop", at + "sub/b.txt",
                                                  at + "sub/back", at + "to-file"}));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+// More names than one read of a folder returns, and more folders than the
+// lister keeps ready ahead of the walk.
+void tst_walk::manyFilesAndFoldersAllArrive()
+{
+    QTemporaryDir dir;
+    QStringList entries;
+    QStringList rootFiles;
+    for (int i = 0; i < 3000; ++i)
+        rootFiles
+            << QStringLiteral("file_%1_%2.txt").arg(i, 4, 10, QLatin1Char('0')).arg(QString(40, QLatin1Char('x')));
+    entries << rootFiles;
+    for (int i = 0; i < 150; ++i)
+        entries << QStringLiteral("folder_%1/inner.txt").arg(i);
+    makeTree(dir.path(), entries);
+    Harness harness;
+    harness.search(dir.path());
+
+    const QByteArrayList lines = harness.lines();
+    QCOMPARE(lines.size(), 3150);
+    QStringList first;
+    for (qsizetype line = 0; line < 3000; ++line)
+        first << QString::fromUtf8(lines[line]);
+    first.sort();
+    rootFiles.sort();
+    QCOMPARE(first, rootFiles);
+    for (qsizetype line = 3000; line < lines.size(); ++line)
+        QCOMPARE(lines[line], QByteArray("inner.txt"));
     QVERIFY(harness.desktop.problems().isEmpty());
 }
 
