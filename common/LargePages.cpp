@@ -10,13 +10,14 @@ void preferLargePages(void* data, std::size_t bytes)
 {
 #ifdef __linux__
     // Whole pages inside the block only; a large page needs 2 MiB to gain anything.
-    constexpr std::uintptr_t PageSize = 4096;
+    constexpr std::size_t PageSize = 4096;
     constexpr std::size_t LargePageSize = std::size_t(2) << 20;
-    const auto address = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t begin = (address + PageSize - 1) & ~(PageSize - 1);
-    const std::uintptr_t end = (address + bytes) & ~(PageSize - 1);
-    if (end > begin && end - begin >= LargePageSize)
-        (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    const std::size_t intoPage = reinterpret_cast<std::uintptr_t>(data) % PageSize;
+    const std::size_t skipped = intoPage == 0 ? 0 : PageSize - intoPage;
+    if (bytes < skipped + LargePageSize)
+        return;
+    const std::size_t length = (bytes - skipped) / PageSize * PageSize;
+    (void)::madvise(static_cast<char*>(data) + skipped, length, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)bytes;

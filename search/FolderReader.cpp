@@ -37,7 +37,7 @@ void sortEntry(int folderFd, unsigned char type, const char* name, NameList& fil
 namespace {
 
 // One call of the system fetches a whole folder of ordinary size.
-constexpr size_t ListingBufferBytes = 64 * 1024;
+constexpr size_t ListingBufferBytes = size_t(64) << 10;
 
 } // namespace
 
