@@ -222,6 +222,13 @@ void tst_common::phraseMatch_data()
     QTest::newRow("invalid UTF-8 name") << "ab" << QByteArray(QByteArray("\xff") + "AB") << true;
     QTest::newRow("phrase longer than name") << "abcdef" << QByteArray("abc") << false;
     QTest::newRow("long name") << "needle" << QByteArray(QByteArray(300, 'x') + "NEEDLE") << true;
+    // Eight bytes are folded at a time: letters across such a step, and the
+    // characters beside 'A' and 'Z' that must stay as they are.
+    QTest::newRow("across eight bytes") << "needle" << QByteArray("xxxxxxxNEEDLExxxx") << true;
+    QTest::newRow("@ is no capital") << "`" << QByteArray("@@@@@@@@@@") << false;
+    QTest::newRow("[ is no capital") << "{" << QByteArray("[[[[[[[[[[") << false;
+    QTest::newRow("non-ASCII in the first eight") << "äbc" << QByteArray("ÄBCDEFGHIJ") << true;
+    QTest::newRow("non-ASCII after eight") << "ghä" << QByteArray("ABCDEFGHÄ") << true;
 }
 
 void tst_common::phraseMatch()
