@@ -285,22 +285,19 @@ void Form1::routeEvents(QWidget* control, const EventHandlers& handlers)
 void Form1::wireEvents()
 {
     connect(Check5, &QCheckBox::stateChanged, this, [this] { Check5_Click(); });
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option1_Click();
-    });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option2_Click();
-    });
-    connect(Option3, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option3_Click();
-    });
-    connect(Option4, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option4_Click();
-    });
+    // An option's click is its selection; the one that loses it says nothing.
+    const std::pair<QRadioButton*, void (Form1::*)()> options[] = {
+        {Option1, &Form1::Option1_Click},
+        {Option2, &Form1::Option2_Click},
+        {Option3, &Form1::Option3_Click},
+        {Option4, &Form1::Option4_Click},
+    };
+    for (const auto& [option, handler] : options) {
+        connect(option, &QRadioButton::toggled, this, [this, handler = handler](bool on) {
+            if (on)
+                (this->*handler)();
+        });
+    }
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
 
     const std::pair<QPushButton*, void (Form1::*)()> clicks[] = {
