@@ -13,7 +13,8 @@ public:
     virtual ~FolderReader() = default;
 
     // Returns 0, or the errno that made the listing fail. path is the
-    // folder's path for messages; the folder itself is folderFd.
+    // folder's path for messages; the folder itself is folderFd, freshly
+    // opened: it is read from its start, once, and stays open for the caller.
     virtual int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) = 0;
 };
 
