@@ -404,5 +404,5 @@ int main(int argc, char* argv[])
                 "firstpaint_ms=%.0f errors=%d\n",
                 qPrintable(ratio(all, findAll)), bytesPerLine, filter, save, copy, figures.longestGap(), firstPaint,
                 bench.desktop().errors);
-    return 0;
+    return bench.desktop().errors == 0 ? 0 : 1;
 }
