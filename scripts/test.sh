@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the format, builds, runs every test, then clang-tidy,
-# the whole suite again under ASan + UBSan, and a short run of every fuzz target.
+# Installs what is missing, checks the format, builds, runs every test, builds and checks the
+# Debian package, then clang-tidy, the whole suite again under ASan + UBSan, and a short run
+# of every fuzz target.
 # Any failure ends the run; the time of every stage is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,6 +50,10 @@ scripts/build.sh build -DSCRIVLIST_WERROR="$werror"
 
 stage "tests"
 ctest --test-dir build --output-on-failure -j2
+
+# The Debian package from its own Release build, checked unpacked in a throwaway root.
+stage "package"
+scripts/check-package.sh
 
 stage "tidy"
 scripts/tidy.sh build
