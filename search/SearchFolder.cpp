@@ -1,5 +1,7 @@
 #include "SearchFolder.h"
 
+#include "SearchRun.h"
+
 #include "Desktop.h"
 #include "Failure.h"
 #include "TextMatch.h"
@@ -73,7 +75,7 @@ bool SearchFolder::searchListing(const PhraseMatcher& matcher)
         const QByteArrayView name = files.at(position);
         if (!matcher.matches(name))
             continue;
-        if (const auto line = lines.line(context_.resultForm(), name))
+        if (const auto line = lines.line(context_.controls.resultForm(), name))
             context_.results.append(line->head, line->name);
     }
     return true;
