@@ -1,9 +1,8 @@
 #include "SearchFolder.h"
 
-#include "SearchRun.h"
-
 #include "Desktop.h"
 #include "Failure.h"
+#include "SearchControls.h"
 #include "TextMatch.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "PointerState.h"
-
 #include "FolderReader.h"
-#include "ResultLine.h"
+#include "SearchControls.h"
 
 #include <QString>
 
@@ -13,25 +11,6 @@ class Desktop;
 class FolderListModel;
 class ResultModel;
 class StepTrap;
-
-// What a search run reads and sets on the window. A run yields to the window
-// all the time, and a person may retype the phrase or pick another option
-// meanwhile; so the phrase is read afresh for each folder-list entry and the
-// result form for each matching file, and a change shows from the next entry
-// or the next matching file. Whether to go into subfolders is read once.
-class SearchControls {
-public:
-    virtual ~SearchControls() = default;
-
-    virtual QString phrase() const = 0;
-    virtual ResultForm resultForm() const = 0;
-    virtual int includeSubfolders() const = 0; // 0, 1 or 2 (greyed)
-
-    // The toggle button's caption: "Stop" while a run goes.
-    virtual QString startCaption() const = 0;
-    virtual void setStartCaption(const QString& caption) = 0;
-    virtual void setPointer(PointerState state) = 0;
-};
 
 // Start Searching and Stop, both on the one toggle button. A run walks every
 // entry of the folder list and appends the matching lines to the result
