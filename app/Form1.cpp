@@ -37,8 +37,9 @@
 #include <QTableView>
 
 #include <algorithm>
-#include <cmath>
+#include <tuple>
 #include <utility>
+#include <variant>
 #include <vector>
 
 // The icon lives in this static library; its resources need a nudge to link.
@@ -78,24 +79,6 @@ QRect pixelRect(const ControlPlacement& placement)
 {
     return {twipsToPixels(placement.left), twipsToPixels(placement.top), twipsToPixels(placement.width),
             twipsToPixels(placement.height)};
-}
-
-// The numeric value of a stored text, as a conversion to a number reads it.
-double numericValue(const QString& text)
-{
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw Failure(QStringLiteral("Type mismatch"));
-    return value;
-}
-
-int checkBoxValue(const QString& text)
-{
-    const double value = std::nearbyint(numericValue(text));
-    if (value < 0 || value > 2)
-        throw Failure(QStringLiteral("Invalid property value"));
-    return static_cast<int>(value);
 }
 
 void configureReportView(QTableView* view)
@@ -146,7 +129,91 @@ bool acceptFolderDrag(QDropEvent& event)
     return true;
 }
 
+// The control and, for a list, its viewport and header: the parts its events come from.
+std::vector<QWidget*> partsOf(QWidget* control)
+{
+    std::vector<QWidget*> parts{control};
+    if (auto* view = qobject_cast<QTableView*>(control)) {
+        parts.push_back(view->viewport());
+        parts.push_back(view->horizontalHeader());
+    }
+    return parts;
+}
+
+// One maker per kind of control; the slot's type picks it.
+QWidget* makeControl(QPushButton*& slot, const QString& caption, QWidget* container)
+{
+    slot = new QPushButton(caption, container);
+    slot->setAutoDefault(false);
+    slot->setFont(arialBold(11.25));
+    QPalette palette = container->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    slot->setPalette(palette);
+    return slot;
+}
+
+QWidget* makeControl(QTableView*& slot, const QString&, QWidget* container)
+{
+    slot = new QTableView(container);
+    configureReportView(slot);
+    return slot;
+}
+
+QWidget* makeControl(QGroupBox*& slot, const QString& caption, QWidget* container)
+{
+    return slot = new QGroupBox(caption, container);
+}
+
+QWidget* makeControl(QLineEdit*& slot, const QString& caption, QWidget* container)
+{
+    return slot = new QLineEdit(caption, container);
+}
+
+// Controls without a pointer rule of their own keep the pointer as it is;
+// their moves must not reach the frame around them.
+QWidget* makeControl(QCheckBox*& slot, const QString& caption, QWidget* container)
+{
+    slot = new SubfolderCheckBox(caption, container);
+    slot->setAttribute(Qt::WA_NoMousePropagation);
+    return slot;
+}
+
+QWidget* makeControl(QRadioButton*& slot, const QString& caption, QWidget* container)
+{
+    slot = new QRadioButton(caption, container);
+    slot->setAttribute(Qt::WA_NoMousePropagation);
+    return slot;
+}
+
+// What a search run reads and sets, on this window's controls.
+class WindowSearchControls : public SearchControls {
+public:
+    explicit WindowSearchControls(Form1& form) : form_(form) {}
+
+    QString phrase() const override { return form_.Text1->text(); }
+    ResultForm resultForm() const override
+    {
+        const QRadioButton* const options[] = {form_.Option1, form_.Option2, form_.Option3, form_.Option4};
+        for (int number = 1; number <= 4; ++number)
+            if (options[number - 1]->isChecked())
+                return static_cast<ResultForm>(number);
+        return ResultForm::None;
+    }
+    int includeSubfolders() const override { return form_.check5Value(); }
+    QString startCaption() const override { return form_.PushButton1->text(); }
+    void setStartCaption(const QString& caption) override { form_.PushButton1->setText(caption); }
+    void setPointer(PointerState state) override { form_.setPointerState(state); }
+
+private:
+    Form1& form_;
+};
+
 } // namespace
+
+QString handlerLocation(const char* handlerName)
+{
+    return QStringLiteral("in Scrivlist2021/08/31.Form1.") + QLatin1String(handlerName) + QLatin1Char(' ');
+}
 
 Form1::Form1(Form1Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -166,13 +233,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
         FolderListHooks{[&settings] { return settings.read(QStringLiteral("LastFolder"), QString()); },
                         [&settings](const QString& folder) { settings.write(QStringLiteral("LastFolder"), folder); },
                         pointerSetter(), [this](const QString& phrase) { Text1->setText(phrase); }});
-    const QRadioButton* const options[] = {Option1, Option2, Option3, Option4};
-    searchRun_ = std::make_unique<SearchRun>(
-        services_.desktop, *folderList_, *resultList_,
-        SearchControls{[this] { return PushButton1->text(); },
-                       [this](const QString& caption) { PushButton1->setText(caption); },
-                       [this] { return Text1->text(); }, [this] { return check5Value(); },
-                       [options](int number) { return options[number - 1]->isChecked(); }, pointerSetter()});
+    searchControls_ = std::make_unique<WindowSearchControls>(*this);
+    searchRun_ = std::make_unique<SearchRun>(services_.desktop, *folderList_, *resultList_, *searchControls_);
 }
 
 Form1::~Form1() = default;
@@ -186,73 +248,17 @@ void Form1::createControls()
     setPalette(white);
     setAutoFillBackground(true);
 
-    QPalette buttonPalette = palette();
-    buttonPalette.setColor(QPalette::Button, Qt::white);
-
     std::vector<std::pair<int, QWidget*>> tabStops;
     for (const ControlPlacement& placement : Form1Controls) {
-        QWidget* container = placement.container ? findChild<QWidget*>(QLatin1String(placement.container)) : this;
+        QWidget* container = placement.container ? this->*placement.container : static_cast<QWidget*>(this);
         const QString caption = QString::fromLatin1(placement.caption);
-        QWidget* control = nullptr;
-        switch (placement.kind) {
-        case ControlKind::PushButton: {
-            auto* button = new QPushButton(caption, container);
-            button->setAutoDefault(false);
-            button->setFont(arialBold(11.25));
-            button->setPalette(buttonPalette);
-            control = button;
-            break;
-        }
-        case ControlKind::ListView: {
-            auto* view = new QTableView(container);
-            configureReportView(view);
-            control = view;
-            break;
-        }
-        case ControlKind::Frame:
-            control = new QGroupBox(caption, container);
-            break;
-        case ControlKind::TextBox:
-            control = new QLineEdit(caption, container);
-            break;
-        case ControlKind::CheckBox:
-            control = new SubfolderCheckBox(caption, container);
-            break;
-        case ControlKind::OptionButton:
-            control = new QRadioButton(caption, container);
-            break;
-        }
+        QWidget* control =
+            std::visit([&](auto slot) { return makeControl(this->*slot, caption, container); }, placement.slot);
         control->setObjectName(QLatin1String(placement.name));
         control->setGeometry(pixelRect(placement));
-        // Controls without a pointer rule of their own keep the pointer as it is;
-        // their moves must not reach the frame around them.
-        if (placement.kind == ControlKind::CheckBox || placement.kind == ControlKind::OptionButton)
-            control->setAttribute(Qt::WA_NoMousePropagation);
         if (control->focusPolicy() != Qt::NoFocus)
             tabStops.emplace_back(placement.tabIndex, control);
     }
-
-    PushButton1 = findChild<QPushButton*>(QStringLiteral("PushButton1"));
-    PushButton2 = findChild<QPushButton*>(QStringLiteral("PushButton2"));
-    PushButton3 = findChild<QPushButton*>(QStringLiteral("PushButton3"));
-    PushButton4 = findChild<QPushButton*>(QStringLiteral("PushButton4"));
-    PushButton5 = findChild<QPushButton*>(QStringLiteral("PushButton5"));
-    PushButton6 = findChild<QPushButton*>(QStringLiteral("PushButton6"));
-    PushButton7 = findChild<QPushButton*>(QStringLiteral("PushButton7"));
-    PushButton8 = findChild<QPushButton*>(QStringLiteral("PushButton8"));
-    PushButton11 = findChild<QPushButton*>(QStringLiteral("PushButton11"));
-    PushButton17 = findChild<QPushButton*>(QStringLiteral("PushButton17"));
-    ListView1 = findChild<QTableView*>(QStringLiteral("ListView1"));
-    ListView2 = findChild<QTableView*>(QStringLiteral("ListView2"));
-    Frame1 = findChild<QGroupBox*>(QStringLiteral("Frame1"));
-    Frame2 = findChild<QGroupBox*>(QStringLiteral("Frame2"));
-    Frame3 = findChild<QGroupBox*>(QStringLiteral("Frame3"));
-    Text1 = findChild<QLineEdit*>(QStringLiteral("Text1"));
-    Check5 = findChild<QCheckBox*>(QStringLiteral("Check5"));
-    Option1 = findChild<QRadioButton*>(QStringLiteral("Option1"));
-    Option2 = findChild<QRadioButton*>(QStringLiteral("Option2"));
-    Option3 = findChild<QRadioButton*>(QStringLiteral("Option3"));
-    Option4 = findChild<QRadioButton*>(QStringLiteral("Option4"));
 
     ListView1->setModel(folderList_);
     ListView2->setModel(resultList_);
@@ -265,20 +271,14 @@ void Form1::createControls()
         setTabOrder(tabStops[i - 1].second, tabStops[i].second);
 }
 
-void Form1::routeEvents(QWidget* control, const EventHandlers& handlers)
+void Form1::routeEvents(QWidget* control, HoverTarget hover)
 {
-    std::vector<QWidget*> parts{control};
-    if (auto* view = qobject_cast<QAbstractItemView*>(control)) {
-        parts.push_back(view->viewport());
-        if (auto* table = qobject_cast<QTableView*>(view))
-            parts.push_back(table->horizontalHeader());
-    }
-    for (QWidget* part : parts) {
+    for (QWidget* part : partsOf(control)) {
         // Each control answers for the pointer over itself alone.
         part->setMouseTracking(true);
         part->setAttribute(Qt::WA_NoMousePropagation);
         part->installEventFilter(this);
-        eventHandlers_.insert(part, handlers);
+        eventHandlers_[part].hover = hover;
     }
 }
 
@@ -310,29 +310,30 @@ void Form1::wireEvents()
     for (const auto& [button, handler] : clicks)
         connect(button, &QPushButton::clicked, this, handler);
 
-    const std::pair<QWidget*, void (Form1::*)()> moves[] = {
-        {this, &Form1::Form_MouseMove},
-        {Frame1, &Form1::Frame1_MouseMove},
-        {Frame2, &Form1::Frame2_MouseMove},
-        {Frame3, &Form1::Frame3_MouseMove},
-        {Text1, &Form1::Text1_MouseMove},
-        {PushButton1, &Form1::PushButton1_MouseMove},
-        {PushButton2, &Form1::PushButton2_MouseMove},
-        {PushButton3, &Form1::PushButton3_MouseMove},
-        {PushButton4, &Form1::PushButton4_MouseMove},
-        {PushButton5, &Form1::PushButton5_MouseMove},
-        {PushButton6, &Form1::PushButton6_MouseMove},
-        {PushButton7, &Form1::PushButton7_MouseMove},
-        {PushButton8, &Form1::PushButton8_MouseMove},
-        {PushButton11, &Form1::PushButton11_MouseMove},
-        {PushButton17, &Form1::PushButton17_MouseMove},
+    const std::pair<QWidget*, HoverTarget> hovers[] = {
+        {this, HoverTarget::Surface},        {Frame1, HoverTarget::Surface},
+        {Frame2, HoverTarget::Surface},      {Frame3, HoverTarget::Surface},
+        {Text1, HoverTarget::Surface},       {ListView1, HoverTarget::Surface},
+        {ListView2, HoverTarget::Surface},   {PushButton1, HoverTarget::StartButton},
+        {PushButton2, HoverTarget::Button},  {PushButton3, HoverTarget::Button},
+        {PushButton4, HoverTarget::Button},  {PushButton5, HoverTarget::Button},
+        {PushButton6, HoverTarget::Button},  {PushButton7, HoverTarget::Button},
+        {PushButton8, HoverTarget::Button},  {PushButton11, HoverTarget::Button},
+        {PushButton17, HoverTarget::Button},
     };
-    for (const auto& [control, handler] : moves)
-        routeEvents(control, {[this, handler = handler] { (this->*handler)(); }, {}, {}});
-    routeEvents(ListView1, {[this] { ListView1_MouseMove(); }, [this](int key) { ListView1_KeyDown(key); },
-                            [this] { ListView1_DblClick(); }});
-    routeEvents(ListView2, {[this] { ListView2_MouseMove(); }, [this](int key) { ListView2_KeyDown(key); },
-                            [this] { ListView2_DblClick(); }});
+    for (const auto& [control, target] : hovers)
+        routeEvents(control, target);
+
+    const std::tuple<QTableView*, void (Form1::*)(int), void (Form1::*)()> lists[] = {
+        {ListView1, &Form1::ListView1_KeyDown, &Form1::ListView1_DblClick},
+        {ListView2, &Form1::ListView2_KeyDown, &Form1::ListView2_DblClick},
+    };
+    for (const auto& [list, keyDown, doubleClick] : lists)
+        for (QWidget* part : partsOf(list)) {
+            EventHandlers& handlers = eventHandlers_[part];
+            handlers.keyDown = [this, keyDown = keyDown](int key) { (this->*keyDown)(key); };
+            handlers.doubleClick = [this, doubleClick = doubleClick] { (this->*doubleClick)(); };
+        }
 
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView2, &QWidget::customContextMenuRequested, this,
@@ -358,8 +359,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
         if (watched == ListView2->viewport())
             selectLineUnderPointer(*ListView2, static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (handlers.mouseMove)
-            handlers.mouseMove();
+        Control_MouseMove(watched);
         break;
     case QEvent::KeyPress:
         if (handlers.keyDown)
@@ -397,7 +397,7 @@ void Form1::showCentered()
     ListView1->setFocus();
 }
 
-void Form1::setPointerState(int state)
+void Form1::setPointerState(PointerState state)
 {
     if (state == pointerState_)
         return;
@@ -406,16 +406,16 @@ void Form1::setPointerState(int state)
     for (QWidget* child : findChildren<QWidget*>())
         if (child->window() == this)
             surfaces.push_back(child);
-    if (state == PointerDefault) {
+    if (state == PointerState::Default) {
         for (QWidget* surface : surfaces)
             surface->unsetCursor();
         Text1->setCursor(Qt::IBeamCursor);
         return;
     }
     QCursor cursor(Qt::ArrowCursor);
-    if (state == PointerBusy)
+    if (state == PointerState::Busy)
         cursor = QCursor(Qt::WaitCursor);
-    else if (state == PointerCustom)
+    else if (state == PointerState::Custom)
         cursor = customPointer_.value_or(QCursor(Qt::PointingHandCursor));
     for (QWidget* surface : surfaces)
         surface->setCursor(cursor);
@@ -441,7 +441,7 @@ void Form1::setCheck5Value(int value)
 
 void Form1::Form_Load()
 {
-    StepTrap trap(services_.desktop, handlerLocation("Form_Load"));
+    StepTrap trap = trapFor("Form_Load");
     trap.step(100, [&] { ApplySkin(); });
     trap.step(104, [&] { setWindowTitle(ProductName); });
     trap.step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/scrivlist.svg"))); });
@@ -463,16 +463,17 @@ void Form1::Form_Load()
 void Form1::restoreSettings(StepTrap& trap)
 {
     SettingsStore& settings = services_.settings;
-    trap.step(136,
-              [&] { setCheck5Value(checkBoxValue(settings.read(QStringLiteral("Check5"), QStringLiteral("1")))); });
+    trap.step(136, [&] {
+        setCheck5Value(checkBoxSettingValue(settings.read(QStringLiteral("Check5"), QStringLiteral("1"))));
+    });
     trap.step(138, [&] { Text1->setText(settings.read(QStringLiteral("Text1"), QString())); });
     QString option;
     trap.step(140, [&] { option = settings.read(QStringLiteral("Option"), QStringLiteral("1")); });
-    if (trap.test(142, [&] { return numericValue(option) == 1; }))
+    if (trap.test(142, [&] { return numericSettingValue(option) == 1; }))
         trap.step(144, [&] { Option1->setChecked(true); });
-    else if (trap.test(146, [&] { return numericValue(option) == 2; }))
+    else if (trap.test(146, [&] { return numericSettingValue(option) == 2; }))
         trap.step(148, [&] { Option2->setChecked(true); });
-    else if (trap.test(150, [&] { return numericValue(option) == 3; }))
+    else if (trap.test(150, [&] { return numericSettingValue(option) == 3; }))
         trap.step(152, [&] { Option3->setChecked(true); });
     else
         trap.step(154, [&] { Option4->setChecked(true); });
@@ -480,15 +481,7 @@ void Form1::restoreSettings(StepTrap& trap)
 
 void Form1::ApplySkin()
 {
-    const QString skinPath = services_.programFolder + QStringLiteral("/x/o.cjs");
-    if (!skinFileIsPresent(skinPath))
-        return;
-    recolourForSkin(*this);
-    SkinFramework1.load(skinPath);
-    SkinFramework1.setOptions(SkinFramework1.options() | SkinEngine::Active);
-    SkinFramework1.setKeepsLayout(true);
-    SkinFramework1.setStyledBackground(true);
-    SkinFramework1.apply(*this);
+    SkinFramework1.skinIfPresent(*this, services_.programFolder + QStringLiteral("/x/o.cjs"));
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -537,40 +530,17 @@ void Form1::Text1_Change()
     services_.settings.write(QStringLiteral("Text1"), Text1->text());
 }
 
-void Form1::Form_MouseMove()
+void Form1::Control_MouseMove(QObject* control)
 {
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
-}
-
-void Form1::Frame1_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
-}
-
-void Form1::Frame2_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
-}
-
-void Form1::Frame3_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
-}
-
-void Form1::Text1_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
+    const auto found = eventHandlers_.constFind(control);
+    if (found != eventHandlers_.constEnd())
+        setPointerState(pointerStateAfterHover(found->hover, pointerState_));
 }
 
 void Form1::ListView1_DblClick()
 {
-    removeSelectedRow(ListView1->selectionModel(), pointerState_ == PointerBusy,
+    removeSelectedRow(ListView1->selectionModel(), pointerState_ == PointerState::Busy,
                       [this](int row) { folderList_->removeEntry(row); });
-}
-
-void Form1::ListView1_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
 }
 
 void Form1::ListView1_DragOver(QDragMoveEvent& event)
@@ -580,19 +550,16 @@ void Form1::ListView1_DragOver(QDragMoveEvent& event)
 
 void Form1::ListView1_Drop(QDropEvent& event)
 {
-    if (acceptFolderDrag(event))
-        folderActions_->addDroppedFolders(event.mimeData()->urls());
+    if (!acceptFolderDrag(event))
+        return;
+    StepTrap trap = trapFor("ListView1_Drop");
+    folderActions_->addDroppedFolders(trap, event.mimeData()->urls());
 }
 
 void Form1::ListView2_DblClick()
 {
-    removeSelectedRow(ListView2->selectionModel(), pointerState_ == PointerBusy,
+    removeSelectedRow(ListView2->selectionModel(), pointerState_ == PointerState::Busy,
                       [this](int row) { resultList_->removeLine(row); });
-}
-
-void Form1::ListView2_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Surface, pointerState_));
 }
 
 void Form1::ListView2_ContextMenu(const QPoint& position)
@@ -607,7 +574,13 @@ void Form1::ListView2Menu_Click(TickChange change)
 
 void Form1::PushButton1_Click()
 {
-    searchRun_->click();
+    StepTrap trap = trapFor("PushButton1_Click");
+    searchRun_->click(trap);
+}
+
+StepTrap Form1::trapFor(const char* handlerName)
+{
+    return StepTrap(services_.desktop, handlerLocation(handlerName));
 }
 
 SetPointerState Form1::pointerSetter()
@@ -617,100 +590,56 @@ SetPointerState Form1::pointerSetter()
 
 void Form1::PushButton2_Click()
 {
-    saveResultsAsTextFile(services_.desktop, *resultList_, pointerSetter());
+    StepTrap trap = trapFor("PushButton2_Click");
+    saveResultsAsTextFile(trap, services_.desktop, *resultList_, pointerSetter());
 }
 
 void Form1::PushButton3_Click()
 {
-    folderActions_->addPickedFolder();
+    StepTrap trap = trapFor("PushButton3_Click");
+    folderActions_->addPickedFolder(trap);
 }
 
 void Form1::PushButton4_Click()
 {
-    copyResultsToClipboard(services_.desktop, *resultList_);
+    StepTrap trap = trapFor("PushButton4_Click");
+    copyResultsToClipboard(trap, services_.desktop, *resultList_);
 }
 
 void Form1::PushButton5_Click()
 {
-    StepTrap trap(services_.desktop, handlerLocation("PushButton5_Click"));
+    StepTrap trap = trapFor("PushButton5_Click");
     trap.step(100, [&] { openCompanionToolPage(services_.desktop); });
 }
 
 void Form1::PushButton6_Click()
 {
-    StepTrap trap(services_.desktop, handlerLocation("PushButton6_Click"));
+    StepTrap trap = trapFor("PushButton6_Click");
     trap.step(100, [&] { resultList_->clear(); });
 }
 
 void Form1::PushButton7_Click()
 {
-    StepTrap trap(services_.desktop, handlerLocation("PushButton7_Click"));
+    StepTrap trap = trapFor("PushButton7_Click");
     trap.step(100, [&] { showHelp(services_.desktop); });
 }
 
 void Form1::PushButton8_Click()
 {
-    folderActions_->addSampleFolder();
+    StepTrap trap = trapFor("PushButton8_Click");
+    folderActions_->addSampleFolder(trap);
 }
 
 void Form1::PushButton11_Click()
 {
-    runPhraseFilter(services_.desktop, *resultList_, RemoveNotContainingFilter, pointerSetter());
+    StepTrap trap = trapFor("PushButton11_Click");
+    runPhraseFilter(trap, services_.desktop, *resultList_, RemoveNotContainingFilter, pointerSetter());
 }
 
 void Form1::PushButton17_Click()
 {
-    runPhraseFilter(services_.desktop, *resultList_, RemoveContainingFilter, pointerSetter());
-}
-
-void Form1::PushButton1_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::StartButton, pointerState_));
-}
-
-void Form1::PushButton2_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton3_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton4_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton5_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton6_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton7_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton8_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton11_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
-}
-
-void Form1::PushButton17_MouseMove()
-{
-    setPointerState(pointerStateAfterHover(HoverTarget::Button, pointerState_));
+    StepTrap trap = trapFor("PushButton17_Click");
+    runPhraseFilter(trap, services_.desktop, *resultList_, RemoveContainingFilter, pointerSetter());
 }
 
 // Delete removes as a double-click does, with any modifier.

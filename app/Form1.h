@@ -17,7 +17,9 @@ class SettingsStore;
 class FolderListActions;
 class FolderListModel;
 class ResultModel;
+class SearchControls;
 class SearchRun;
+class StepTrap;
 enum class TickChange;
 class QCheckBox;
 class QDragMoveEvent;
@@ -48,18 +50,22 @@ enum class HoverTarget {
 // The pointer state after a mouse move over a target. Over a button the hand
 // shows, elsewhere the usual pointer; neither replaces the busy pointer, but
 // the Start button does, so the way to stop a search stays plain to see.
-constexpr int pointerStateAfterHover(HoverTarget target, int state)
+constexpr PointerState pointerStateAfterHover(HoverTarget target, PointerState state)
 {
     if (target == HoverTarget::StartButton)
-        return PointerCustom;
-    if (state == PointerBusy)
-        return PointerBusy;
-    return target == HoverTarget::Button ? PointerCustom : PointerDefault;
+        return PointerState::Custom;
+    if (state == PointerState::Busy)
+        return PointerState::Busy;
+    return target == HoverTarget::Button ? PointerState::Custom : PointerState::Default;
 }
+
+// "in Scrivlist2021/08/31.Form1.<handler> ": where the error box says a
+// handler of this window failed.
+QString handlerLocation(const char* handlerName);
 
 // The main window. It builds the controls of the layout table, wires every
 // event to a handler named after control and event, and hands the work to
-// the subsystems.
+// the subsystems, each with the trap of the handler that called it.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -71,8 +77,8 @@ public:
 
     void showCentered();
 
-    int pointerState() const { return pointerState_; }
-    void setPointerState(int state);
+    PointerState pointerState() const { return pointerState_; }
+    void setPointerState(PointerState state);
     const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
     // The check box value: 0 unchecked, 1 checked, 2 greyed.
@@ -91,19 +97,16 @@ public:
     void Option3_Click();
     void Option4_Click();
     void Text1_Change();
-    void Form_MouseMove();
-    void Frame1_MouseMove();
-    void Frame2_MouseMove();
-    void Frame3_MouseMove();
-    void Text1_MouseMove();
+    // The one mouse-move handler: the pointer rule of the control's hover
+    // target. The window itself, the frames, Text1, the lists and the push
+    // buttons have one; other controls leave the pointer as it is.
+    void Control_MouseMove(QObject* control);
     void ListView1_KeyDown(int key);
     void ListView1_DblClick();
-    void ListView1_MouseMove();
     void ListView1_DragOver(QDragMoveEvent& event);
     void ListView1_Drop(QDropEvent& event);
     void ListView2_KeyDown(int key);
     void ListView2_DblClick();
-    void ListView2_MouseMove();
     void ListView2_ContextMenu(const QPoint& position);
     void ListView2Menu_Click(TickChange change);
     void PushButton1_Click();
@@ -116,16 +119,6 @@ public:
     void PushButton8_Click();
     void PushButton11_Click();
     void PushButton17_Click();
-    void PushButton1_MouseMove();
-    void PushButton2_MouseMove();
-    void PushButton3_MouseMove();
-    void PushButton4_MouseMove();
-    void PushButton5_MouseMove();
-    void PushButton6_MouseMove();
-    void PushButton7_MouseMove();
-    void PushButton8_MouseMove();
-    void PushButton11_MouseMove();
-    void PushButton17_MouseMove();
 
     // The optional skin beside the program.
     void ApplySkin();
@@ -160,25 +153,29 @@ protected:
 
 private:
     struct EventHandlers {
-        std::function<void()> mouseMove;
+        HoverTarget hover = HoverTarget::Surface;
         std::function<void(int keyCode)> keyDown;
         std::function<void()> doubleClick;
     };
 
     void createControls();
     void wireEvents();
-    void routeEvents(QWidget* control, const EventHandlers& handlers);
-    void restoreSettings(class StepTrap& trap);
+    // Routes the control's events to this window, its mouse moves by the hover target.
+    void routeEvents(QWidget* control, HoverTarget hover);
+    void restoreSettings(StepTrap& trap);
     void writeOption(int number);
-    // Lets the results subsystem set this window's pointer.
+    // The trap of one of this window's handlers.
+    StepTrap trapFor(const char* handlerName);
+    // Lets the subsystems set this window's pointer.
     SetPointerState pointerSetter();
 
     Form1Services services_;
     FolderListModel* folderList_ = nullptr;
     ResultModel* resultList_ = nullptr;
     std::unique_ptr<FolderListActions> folderActions_;
+    std::unique_ptr<SearchControls> searchControls_;
     std::unique_ptr<SearchRun> searchRun_;
     QHash<QObject*, EventHandlers> eventHandlers_;
-    int pointerState_ = PointerDefault;
+    PointerState pointerState_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
 };

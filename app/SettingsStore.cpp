@@ -1,7 +1,11 @@
 #include "SettingsStore.h"
 
+#include "Failure.h"
+
 #include <QSettings>
 #include <QStringList>
+
+#include <cmath>
 
 const QString SettingsStore::ApplicationName = QStringLiteral("Quillmark");
 const QString SettingsStore::SectionName = QStringLiteral("Scrivlist Software");
@@ -35,7 +39,19 @@ void SettingsStore::write(const QString& key, const QString& value)
     settings_->sync();
 }
 
-QString SettingsStore::fileName() const
+double numericSettingValue(const QString& text)
 {
-    return settings_->fileName();
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw Failure(QStringLiteral("Type mismatch"));
+    return value;
+}
+
+int checkBoxSettingValue(const QString& text)
+{
+    const double value = std::nearbyint(numericSettingValue(text));
+    if (value < 0 || value > 2)
+        throw Failure(QStringLiteral("Invalid property value"));
+    return static_cast<int>(value);
 }

@@ -27,11 +27,16 @@ public:
     // the program goes on with what it has.
     void write(const QString& key, const QString& value);
 
-    QString fileName() const;
-
     static const QString ApplicationName;
     static const QString SectionName;
 
 private:
     std::unique_ptr<QSettings> settings_;
 };
+
+// Stored texts read back as values. Each throws Failure with the
+// description the error box shows.
+// A number, as a conversion to a number reads it: "Type mismatch".
+double numericSettingValue(const QString& text);
+// A check box value, 0, 1 or 2 after rounding: "Invalid property value".
+int checkBoxSettingValue(const QString& text);

@@ -125,13 +125,10 @@ void SkinEngine::load(const QString& path)
 
 void SkinEngine::apply(QWidget& window) const
 {
-    if (!(options_ & Active) || !sheet_)
+    if (!sheet_)
         return;
-    std::vector<Placement> placements;
-    if (keepsLayout_)
-        placements = handPlacedWidgets(window);
-    if (styledBackground_)
-        window.setAttribute(Qt::WA_StyledBackground);
+    const std::vector<Placement> placements = handPlacedWidgets(window);
+    window.setAttribute(Qt::WA_StyledBackground);
     window.setStyleSheet(*sheet_);
     // The sheet's sizes take hold when a widget is polished.
     window.ensurePolished();
@@ -139,4 +136,13 @@ void SkinEngine::apply(QWidget& window) const
         widget->ensurePolished();
     for (const Placement& placement : placements)
         restore(placement);
+}
+
+void SkinEngine::skinIfPresent(QWidget& window, const QString& path)
+{
+    if (!skinFileIsPresent(path))
+        return;
+    recolourForSkin(window);
+    load(path);
+    apply(window);
 }

@@ -2,9 +2,9 @@
 
 #include <functional>
 
-// Values of the window's one pointer state. Busy doubles as the sign that an
-// operation is running.
-enum PointerState : int { PointerDefault = 0, PointerArrow = 1, PointerBusy = 11, PointerCustom = 99 };
+// The window's one pointer state. Busy doubles as the sign that an operation
+// is running.
+enum class PointerState { Default, Arrow, Busy, Custom };
 
 // How work outside the window sets the window's pointer state.
 using SetPointerState = std::function<void(PointerState)>;

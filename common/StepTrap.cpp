@@ -45,8 +45,3 @@ bool StepTrap::test(int line, const std::function<bool()>& condition)
     step(line, [&] { result = condition(); });
     return result;
 }
-
-QString handlerLocation(const char* handlerName)
-{
-    return QStringLiteral("in Scrivlist2021/08/31.Form1.") + QLatin1String(handlerName) + QLatin1Char(' ');
-}

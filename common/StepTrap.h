@@ -8,7 +8,8 @@ class Desktop;
 
 // Runs the numbered steps of one handler. A failing step is reported in the
 // uniform error box with the handler's location and the step's number, and
-// the handler goes on with its next step. Nothing thrown escapes.
+// the handler goes on with its next step. Nothing thrown escapes. Whoever
+// owns the handler names its location; the work it calls only numbers steps.
 class StepTrap {
 public:
     StepTrap(Desktop& desktop, QString location);
@@ -31,6 +32,3 @@ private:
     Desktop& desktop_;
     QString location_;
 };
-
-// "in Scrivlist2021/08/31.Form1.<handler> "
-QString handlerLocation(const char* handlerName);

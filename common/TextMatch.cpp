@@ -85,8 +85,3 @@ bool PhraseMatcher::matches(QByteArrayView text) const
     const std::string_view needle(asciiLowerPhrase_.constData(), static_cast<size_t>(asciiLowerPhrase_.size()));
     return haystack.find(needle) != std::string_view::npos;
 }
-
-bool PhraseMatcher::matches(const QString& text) const
-{
-    return text.toLower().contains(lowerPhrase_);
-}

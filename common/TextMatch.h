@@ -12,7 +12,6 @@ public:
     explicit PhraseMatcher(const QString& phrase);
 
     bool matches(QByteArrayView text) const;
-    bool matches(const QString& text) const;
 
 private:
     QString lowerPhrase_;

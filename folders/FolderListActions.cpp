@@ -30,24 +30,22 @@ FolderListActions::FolderListActions(Desktop& desktop, FolderListModel& folderLi
 {
 }
 
-void FolderListActions::addPickedFolder()
+void FolderListActions::addPickedFolder(StepTrap& trap)
 {
-    StepTrap trap(desktop_, handlerLocation("PushButton3_Click"));
     QString path;
     trap.step(100,
               [&] { path = desktop_.pickFolder(QStringLiteral("Please select folder:"), hooks_.readLastFolder()); });
     if (trap.test(102, [&] { return path.isEmpty(); }))
         return;
-    trap.step(104, [&] { hooks_.setPointer(PointerBusy); });
+    trap.step(104, [&] { hooks_.setPointer(PointerState::Busy); });
     trap.step(106, [&] { folderList_.append(NormalizePath(path)); });
     // The picker opens where the user last was.
     trap.step(106, [&] { hooks_.writeLastFolder(path); });
-    trap.step(108, [&] { hooks_.setPointer(PointerDefault); });
+    trap.step(108, [&] { hooks_.setPointer(PointerState::Default); });
 }
 
-void FolderListActions::addDroppedFolders(const QList<QUrl>& urls)
+void FolderListActions::addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls)
 {
-    StepTrap trap(desktop_, handlerLocation("ListView1_Drop"));
     QStringList folders;
     trap.step(100, [&] {
         for (const QUrl& url : urls)
@@ -57,15 +55,14 @@ void FolderListActions::addDroppedFolders(const QList<QUrl>& urls)
     if (trap.test(102, [&] { return folders.isEmpty(); }))
         return;
     // As for a picked folder, except that a drop is not where the picker opens next.
-    trap.step(104, [&] { hooks_.setPointer(PointerBusy); });
+    trap.step(104, [&] { hooks_.setPointer(PointerState::Busy); });
     for (const QString& folder : folders)
         trap.step(106, [&] { folderList_.append(NormalizePath(folder)); });
-    trap.step(108, [&] { hooks_.setPointer(PointerDefault); });
+    trap.step(108, [&] { hooks_.setPointer(PointerState::Default); });
 }
 
-void FolderListActions::addSampleFolder()
+void FolderListActions::addSampleFolder(StepTrap& trap)
 {
-    StepTrap trap(desktop_, handlerLocation("PushButton8_Click"));
     trap.step(100, [&] { folderList_.append(programFolder_ + QStringLiteral("/Samples")); });
     if (trap.test(102, [&] {
             return desktop_.askYesNo(QStringLiteral("Would you like this software to open the folder where these "

@@ -10,6 +10,7 @@
 
 class Desktop;
 class FolderListModel;
+class StepTrap;
 
 // What adding to the folder list needs from the window and the settings.
 struct FolderListHooks {
@@ -29,11 +30,12 @@ class FolderListActions {
 public:
     FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder, FolderListHooks hooks);
 
-    void addPickedFolder();
+    // Each reports its failures through the trap of the handler that calls it.
+    void addPickedFolder(StepTrap& trap);
     // Appends the local folders among the URLs in their order; files and
     // remote URLs are passed over.
-    void addDroppedFolders(const QList<QUrl>& urls);
-    void addSampleFolder();
+    void addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls);
+    void addSampleFolder(StepTrap& trap);
 
 private:
     Desktop& desktop_;

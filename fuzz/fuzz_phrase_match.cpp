@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const PhraseMatcher matcher(QString::fromUtf8(phrase));
     const bool found = matcher.matches(QByteArrayView(text));
-    require(found == matcher.matches(QString::fromUtf8(text)), "the byte and text forms agree");
+    const QString lowerText = QString::fromUtf8(text).toLower();
+    require(found == lowerText.contains(QString::fromUtf8(phrase).toLower()), "the byte and text forms agree");
     require(matcher.matches(QByteArrayView(withAsciiCase(text, true))) == found, "the text's case does not matter");
     require(matcher.matches(QByteArrayView(withAsciiCase(text, false))) == found, "the text's case does not matter");
     const PhraseMatcher upperMatcher(QString::fromUtf8(withAsciiCase(phrase, true)));

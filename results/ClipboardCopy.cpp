@@ -61,9 +61,8 @@ void CopyListToClipboard(Desktop& desktop, const CopySource& list)
     SetClipboardText(desktop, text);
 }
 
-void copyResultsToClipboard(Desktop& desktop, const ResultModel& list)
+void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, const ResultModel& list)
 {
-    StepTrap trap(desktop, handlerLocation("PushButton4_Click"));
     trap.step(106, [&] { CopyListToClipboard(desktop, ResultListCopySource(list)); });
     trap.step(108, [&] {
         desktop.message(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "

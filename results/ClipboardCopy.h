@@ -4,6 +4,7 @@
 
 class Desktop;
 class ResultModel;
+class StepTrap;
 
 // The result list as the copy reads it: one column, the line's text.
 class ResultListCopySource : public CopySource {
@@ -29,4 +30,4 @@ bool SetClipboardText(Desktop& desktop, const QString& text);
 void CopyListToClipboard(Desktop& desktop, const CopySource& list);
 
 // The copy button: copies the ticked lines, then always says how to paste.
-void copyResultsToClipboard(Desktop& desktop, const ResultModel& list);
+void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, const ResultModel& list);

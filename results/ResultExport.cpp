@@ -37,10 +37,9 @@ void writeLines(Desktop& desktop, const ResultModel& list, ReplacingFile& file)
 
 } // namespace
 
-void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open)
 {
-    StepTrap trap(desktop, handlerLocation("PushButton2_Click"));
     QString path;
     trap.step(114, [&] { path = desktop.pickSaveFile(SaveDialog); });
     if (path.isEmpty())
@@ -53,7 +52,7 @@ void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetP
         });
     if (!replace)
         return;
-    trap.step(128, [&] { setPointer(PointerBusy); });
+    trap.step(128, [&] { setPointer(PointerState::Busy); });
     std::unique_ptr<ReplacingFile> file;
     if (trap.step(130, [&] { file = open(path); })) {
         trap.step(136, [&] {
@@ -62,5 +61,5 @@ void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetP
         });
         file.reset();
     }
-    trap.step(142, [&] { setPointer(PointerDefault); });
+    trap.step(142, [&] { setPointer(PointerState::Default); });
 }

@@ -5,10 +5,11 @@
 
 class Desktop;
 class ResultModel;
+class StepTrap;
 
 // The save button: asks for a file name, asks before an existing file is
 // replaced, and writes every line as its bytes followed by CR LF under the
 // busy pointer. The first failure is reported and ends the export with the
 // old file untouched.
-void saveResultsAsTextFile(Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open = openReplacingFile);

@@ -26,24 +26,22 @@ void RemoveResultsNotContaining(ResultModel& list, const QString& phrase)
 }
 
 const PhraseFilter RemoveContainingFilter{
-    "PushButton17_Click",
     "Remove entries containing: ",
     RemoveResultsContaining,
 };
 const PhraseFilter RemoveNotContainingFilter{
-    "PushButton11_Click",
     "Remove entries not containing: ",
     RemoveResultsNotContaining,
 };
 
-void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter, const SetPointerState& setPointer)
+void runPhraseFilter(StepTrap& trap, Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
+                     const SetPointerState& setPointer)
 {
-    StepTrap trap(desktop, handlerLocation(filter.handlerName));
     QString phrase;
     trap.step(100, [&] { phrase = desktop.inputText(QString::fromLatin1(filter.prompt)); });
     if (phrase.isEmpty())
         return;
-    trap.step(104, [&] { setPointer(PointerBusy); });
+    trap.step(104, [&] { setPointer(PointerState::Busy); });
     trap.step(106, [&] { filter.worker(list, phrase); });
-    trap.step(108, [&] { setPointer(PointerArrow); });
+    trap.step(108, [&] { setPointer(PointerState::Arrow); });
 }

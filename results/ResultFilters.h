@@ -6,6 +6,7 @@
 
 class Desktop;
 class ResultModel;
+class StepTrap;
 
 // Remove every line whose text contains, or does not contain, the phrase,
 // ignoring case. Nothing in the phrase is special. The lines that stay keep
@@ -15,7 +16,6 @@ void RemoveResultsNotContaining(ResultModel& list, const QString& phrase);
 
 // One of the twin buttons that trim the list by a typed phrase.
 struct PhraseFilter {
-    const char* handlerName;
     const char* prompt;
     void (*worker)(ResultModel& list, const QString& phrase);
 };
@@ -25,5 +25,5 @@ extern const PhraseFilter RemoveNotContainingFilter;
 
 // Asks for the phrase and, unless the answer is empty, runs the filter under
 // the busy pointer and leaves the arrow.
-void runPhraseFilter(Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
+void runPhraseFilter(StepTrap& trap, Desktop& desktop, ResultModel& list, const PhraseFilter& filter,
                      const SetPointerState& setPointer);

@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 #include "Failure.h"
+#include "SearchControls.h"
 #include "TextMatch.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
@@ -73,7 +74,7 @@ bool SearchFolder::searchListing(const PhraseMatcher& matcher)
         const QByteArrayView name = files.at(position);
         if (!matcher.matches(name))
             continue;
-        if (const auto line = lines.line(context_.resultForm(), name))
+        if (const auto line = lines.line(context_.controls.resultForm(), name))
             context_.results.append(line->head, line->name);
     }
     return true;

@@ -7,21 +7,21 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class Desktop;
 class FolderListModel;
 class PhraseMatcher;
 class ResultModel;
+class SearchControls;
 
 // What the walk reads and writes besides the file system.
 struct WalkContext {
     Desktop& desktop;
     FolderListModel& folderList; // its header shows the folder being searched
     ResultModel& results;
-    const qint16& stopRequested;            // 16-bit boolean: nonzero is true
-    std::function<ResultForm()> resultForm; // read for every matching file
+    const bool& stopRequested;
+    const SearchControls& controls; // the result form is read for every matching file
     std::shared_ptr<FolderReader> reader;
 };
 
@@ -47,7 +47,7 @@ private:
     bool searchListing(const PhraseMatcher& matcher);
     void noteUnreadable();
     void reportUnreadable() const;
-    bool stopRequested() const { return context_.stopRequested != 0; }
+    bool stopRequested() const { return context_.stopRequested; }
 
     const WalkContext& context_;
     QString folder_;

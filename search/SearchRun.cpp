@@ -14,8 +14,6 @@
 namespace {
 
 const QString StopCaption = QStringLiteral("Stop");
-constexpr qint16 True = -1;
-constexpr qint16 False = 0;
 
 bool isOnlySpaces(const QString& text)
 {
@@ -24,30 +22,17 @@ bool isOnlySpaces(const QString& text)
 
 } // namespace
 
-SearchRun::SearchRun(Desktop& desktop, FolderListModel& folderList, ResultModel& results, SearchControls controls,
+SearchRun::SearchRun(Desktop& desktop, FolderListModel& folderList, ResultModel& results, SearchControls& controls,
                      std::shared_ptr<FolderReader> reader)
-    : desktop_(desktop),
-      folderList_(folderList),
-      results_(results),
-      controls_(std::move(controls)),
-      reader_(std::move(reader))
+    : desktop_(desktop), folderList_(folderList), results_(results), controls_(controls), reader_(std::move(reader))
 {
 }
 
-ResultForm SearchRun::selectedResultForm() const
+void SearchRun::click(StepTrap& trap)
 {
-    for (int number = 1; number <= 4; ++number)
-        if (controls_.isOptionSelected(number))
-            return static_cast<ResultForm>(number);
-    return ResultForm::None;
-}
-
-void SearchRun::click()
-{
-    StepTrap trap(desktop_, handlerLocation("PushButton1_Click"));
     if (trap.test(102, [&] { return controls_.startCaption() == StopCaption; })) {
         trap.step(152, [&] { controls_.setStartCaption(SavedCaption); });
-        trap.step(154, [&] { StopRequested = True; });
+        trap.step(154, [&] { StopRequested = true; });
         return; // the interrupted run puts the pointer back
     }
     if (trap.test(104, [&] { return isOnlySpaces(controls_.phrase()); })) {
@@ -56,8 +41,8 @@ void SearchRun::click()
     }
     trap.step(108, [&] { SavedCaption = controls_.startCaption(); });
     trap.step(110, [&] { controls_.setStartCaption(StopCaption); });
-    trap.step(112, [&] { StopRequested = False; });
-    trap.step(114, [&] { controls_.setPointer(PointerBusy); });
+    trap.step(112, [&] { StopRequested = false; });
+    trap.step(114, [&] { controls_.setPointer(PointerState::Busy); });
     int includeSubfolders = 0;
     trap.step(118, [&] { includeSubfolders = controls_.includeSubfolders(); });
     if (trap.test(120, [&] { return folderList_.entryCount() >= 1; })) {
@@ -68,24 +53,23 @@ void SearchRun::click()
         });
         trap.step(138, [&] { desktop_.message(QStringLiteral("Done.")); });
         trap.step(140, [&] { controls_.setStartCaption(SavedCaption); });
-        trap.step(142, [&] { StopRequested = True; });
+        trap.step(142, [&] { StopRequested = true; });
     } else {
         trap.step(144, [&] { desktop_.message(QStringLiteral("No folders added.")); });
         trap.step(146, [&] { controls_.setStartCaption(SavedCaption); });
-        trap.step(148, [&] { StopRequested = True; });
+        trap.step(148, [&] { StopRequested = true; });
     }
-    trap.step(150, [&] { controls_.setPointer(PointerDefault); });
+    trap.step(150, [&] { controls_.setPointer(PointerState::Default); });
 }
 
 void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
 {
-    const auto resultForm = [this] { return selectedResultForm(); };
-    const WalkContext context{desktop_, folderList_, results_, StopRequested, resultForm, reader_};
+    const WalkContext context{desktop_, folderList_, results_, StopRequested, controls_, reader_};
     qsizetype count = 0;
     trap.step(122, [&] { count = folderList_.entryCount(); });
     for (qsizetype position = 0; position < count; ++position) {
         trap.step(124, [&] { desktop_.yieldToEventLoop(); });
-        if (trap.test(126, [&] { return StopRequested != False; }))
+        if (trap.test(126, [&] { return StopRequested; }))
             break;
         QString entry;
         // An entry removed during the run leaves its place beyond the end.

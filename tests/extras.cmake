@@ -1,1 +1,1 @@
-scrivlist_test(tst_extras)
+scrivlist_test(tst_extras scrivlist_windowsupport)

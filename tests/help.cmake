@@ -1,1 +1,1 @@
-scrivlist_test(tst_help)
+scrivlist_test(tst_help scrivlist_help)

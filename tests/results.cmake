@@ -1,3 +1,3 @@
-scrivlist_test(tst_filters)
-scrivlist_test(tst_export)
-scrivlist_test(tst_copy)
+scrivlist_test(tst_filters scrivlist_results)
+scrivlist_test(tst_export scrivlist_results)
+scrivlist_test(tst_copy scrivlist_results)

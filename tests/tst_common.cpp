@@ -1,4 +1,3 @@
-#include "AppTitle.h"
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "GrowingArray.h"
@@ -11,6 +10,13 @@
 #include <cstdint>
 #include <vector>
 
+namespace {
+
+// Whoever owns a handler names its location; these tests own their own.
+const QString TrapLocation = QStringLiteral("in Tests.Handler ");
+
+} // namespace
+
 class tst_common : public QObject {
     Q_OBJECT
 private slots:
@@ -21,9 +27,6 @@ private slots:
     void parentFolderName_data();
     void parentFolderName();
     void parentFolderNameWithoutSeparatorFails();
-    void appTitle_data();
-    void appTitle();
-    void appTitleWithoutSpaceFails();
     void trapReportsEachFailingStepInOrder();
     void trapRunsTheBranchOfAFailedTest();
     void trapReportsTheCallingStepOfANestedFailure();
@@ -120,42 +123,12 @@ void tst_common::parentFolderNameWithoutSeparatorFails()
     QVERIFY_THROWS_EXCEPTION(Failure, ParentFolderName(QByteArray()));
 }
 
-void tst_common::appTitle_data()
-{
-    QTest::addColumn<QString>("product");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("ours") << "Scrivlist Software"
-                          << "Scrivlist";
-    QTest::newRow("short names still lose a word") << "A B C"
-                                                   << "A B";
-    QTest::newRow("trailing space") << "Tool "
-                                    << "Tool";
-    QTest::newRow("longer than 40 loses words until 40 remain") << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel"
-                                                                << "Alpha Bravo Charlie Delta Echo Foxtrot";
-    QTest::newRow("exactly 40 after one cut")
-        << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x'))) << QString(40, QLatin1Char('x'));
-}
-
-void tst_common::appTitle()
-{
-    QFETCH(QString, product);
-    QFETCH(QString, expected);
-    QCOMPARE(deriveAppTitle(product), expected);
-}
-
-void tst_common::appTitleWithoutSpaceFails()
-{
-    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QStringLiteral("Scrivlist")));
-    // Still too long when the last space is gone.
-    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QString(45, QLatin1Char('y')) + QStringLiteral(" z")));
-}
-
 void tst_common::trapReportsEachFailingStepInOrder()
 {
     FakeDesktop desktop;
     desktop.expectError();
     desktop.expectError();
-    StepTrap trap(desktop, handlerLocation("PushButton1_Click"));
+    StepTrap trap(desktop, TrapLocation);
     QStringList ran;
     trap.step(100, [&] { throw Failure(QStringLiteral("first")); });
     trap.step(102, [&] { ran << QStringLiteral("102"); });
@@ -175,7 +148,7 @@ void tst_common::trapRunsTheBranchOfAFailedTest()
 {
     FakeDesktop desktop;
     desktop.expectError();
-    StepTrap trap(desktop, handlerLocation("Form_Load"));
+    StepTrap trap(desktop, TrapLocation);
     QVERIFY(trap.test(142, []() -> bool { throw Failure(QStringLiteral("Type mismatch")); }));
     QVERIFY(!trap.test(146, [] { return false; }));
     QVERIFY(desktop.problems().isEmpty());
@@ -185,7 +158,7 @@ void tst_common::trapReportsTheCallingStepOfANestedFailure()
 {
     FakeDesktop desktop;
     desktop.expectError();
-    StepTrap trap(desktop, handlerLocation("PushButton1_Click"));
+    StepTrap trap(desktop, TrapLocation);
     bool restOfRoutineRan = false;
     const auto inner = [&] { throw Failure(QStringLiteral("Path not found")); };
     const auto routine = [&] {
@@ -199,8 +172,8 @@ void tst_common::trapReportsTheCallingStepOfANestedFailure()
 
 void tst_common::trapComposesTheExactText()
 {
-    QCOMPARE(StepTrap::composeText(QStringLiteral("Type mismatch"), handlerLocation("Form_Load"), 142),
-             QStringLiteral("Type mismatch\r\nin Scrivlist2021/08/31.Form1.Form_Load at line 142\r\r"
+    QCOMPARE(StepTrap::composeText(QStringLiteral("Type mismatch"), TrapLocation, 142),
+             QStringLiteral("Type mismatch\r\nin Tests.Handler at line 142\r\r"
                             "Please email screenshot of this message to support@quillmark.example"));
 }
 

@@ -1,15 +1,17 @@
-#include "FormFixture.h"
+#include "FakeDesktop.h"
 #include "StepTrap.h"
+#include "results/ClipboardCopy.h"
 #include "results/ClipboardText.h"
 #include "results/ResultModel.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
 
 using Table = QList<QStringList>;
 using Ticks = QList<bool>;
+
+const QString Location = QStringLiteral("in Tests.Copy ");
 
 const QString CopiedMessage =
     QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
@@ -95,19 +97,19 @@ void tst_copy::copiesTickedLines()
     QFETCH(int, failedAttempts);
     QFETCH(int, attempts);
     QFETCH(QString, clipboard);
-    FormFixture fixture;
-    ResultModel& list = fixture.form->resultList();
+    FakeDesktop desktop;
+    ResultModel list;
     for (qsizetype line = 0; line < lines.size(); ++line) {
         list.append(lines.at(line).toUtf8());
         list.setChecked(line, ticks.at(line));
     }
-    FakeDesktop& desktop = fixture.desktop;
     desktop.clipboard = QStringLiteral("before");
     desktop.clearFailuresLeft = failedAttempts;
     desktop.setFailuresLeft = failedAttempts;
     desktop.expectMessage(CopiedMessage);
 
-    fixture.form->PushButton4->click();
+    StepTrap trap(desktop, Location);
+    copyResultsToClipboard(trap, desktop, list);
 
     QCOMPARE(desktop.clipboard, std::optional<QString>(clipboard));
     QCOMPARE(desktop.clearAttempts, attempts);
@@ -117,23 +119,22 @@ void tst_copy::copiesTickedLines()
 
 void tst_copy::lineRemovedWhileCopyingIsReportedAt106()
 {
-    FormFixture fixture;
-    ResultModel& list = fixture.form->resultList();
+    FakeDesktop desktop;
+    ResultModel list;
     for (const char* line : {"a.txt", "b.txt"}) {
         list.append(line);
         list.setChecked(list.lineCount() - 1, true);
     }
-    FakeDesktop& desktop = fixture.desktop;
     desktop.clipboard = QStringLiteral("before");
     desktop.onYield = [&](long long count) {
         if (count == 1)
             list.removeLine(1);
     };
-    desktop.expectError(
-        StepTrap::composeText(QStringLiteral("Index out of bounds"), handlerLocation("PushButton4_Click"), 106));
+    desktop.expectError(StepTrap::composeText(QStringLiteral("Index out of bounds"), Location, 106));
     desktop.expectMessage(CopiedMessage);
 
-    fixture.form->PushButton4->click();
+    StepTrap trap(desktop, Location);
+    copyResultsToClipboard(trap, desktop, list);
 
     QCOMPARE(desktop.clipboard, std::optional<QString>(QStringLiteral("before")));
     QCOMPARE(desktop.clearAttempts + desktop.setAttempts, 0);

@@ -1,6 +1,6 @@
 #include "Failure.h"
+#include "FakeDesktop.h"
 #include "FileExists.h"
-#include "FormFixture.h"
 #include "StepTrap.h"
 #include "results/ResultExport.h"
 #include "results/ResultModel.h"
@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
@@ -21,7 +21,8 @@ using Lines = QList<QByteArray>;
 using Pointers = QList<PointerState>;
 
 const QByteArray OldBytes("a much longer old list\r\n");
-const Pointers BusyThenDefault{PointerBusy, PointerDefault};
+const Pointers BusyThenDefault{PointerState::Busy, PointerState::Default};
+const QString Location = QStringLiteral("in Tests.Save ");
 
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
 
@@ -113,7 +114,8 @@ struct Save {
         std::optional<FileSizeCap> cap;
         if (fault == FileSizeLimit)
             cap.emplace(10);
-        saveResultsAsTextFile(desktop, list, record, open);
+        StepTrap trap(desktop, Location);
+        saveResultsAsTextFile(trap, desktop, list, record, open);
     }
 
     QTemporaryDir folder;
@@ -158,28 +160,31 @@ void tst_export::writesEveryLineExactly()
 {
     QFETCH(Lines, lines);
     QFETCH(QByteArray, bytes);
-    FormFixture fixture;
-    Form1& form = *fixture.form;
+    QTemporaryDir folder;
+    FakeDesktop desktop;
+    ResultModel list;
     for (const QByteArray& line : lines)
-        form.resultList().append(line);
+        list.append(line);
     if (!lines.isEmpty())
-        form.resultList().setChecked(0, true); // ticks play no part
-    const QString path = fixture.folder.filePath(QStringLiteral("list.txt"));
-    fixture.desktop.expectSaveFile(path);
+        list.setChecked(0, true); // ticks play no part
+    const QString path = folder.filePath(QStringLiteral("list.txt"));
+    desktop.expectSaveFile(path);
+    PointerState pointer = PointerState::Default;
     bool busyAtEveryYield = true;
-    fixture.desktop.onYield = [&](long long) { busyAtEveryYield &= form.pointerState() == PointerBusy; };
+    desktop.onYield = [&](long long) { busyAtEveryYield &= pointer == PointerState::Busy; };
 
-    form.PushButton2->click();
+    StepTrap trap(desktop, Location);
+    saveResultsAsTextFile(trap, desktop, list, [&](PointerState state) { pointer = state; });
 
     QCOMPARE(contents(path), bytes);
-    QCOMPARE(fixture.desktop.yields, lines.size());
+    QCOMPARE(desktop.yields, lines.size());
     QVERIFY(busyAtEveryYield);
-    QCOMPARE(form.pointerState(), int(PointerDefault));
-    const SaveDialogSettings& dialog = fixture.desktop.lastSaveDialog;
+    QCOMPARE(pointer, PointerState::Default);
+    const SaveDialogSettings& dialog = desktop.lastSaveDialog;
     QCOMPARE(dialog.title, QStringLiteral("Save"));
     QCOMPARE(dialog.nameFilters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
     QCOMPARE(dialog.fileName, QString());
-    QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 void tst_export::answersDecideWhatIsWritten_data()
@@ -264,8 +269,7 @@ void tst_export::failureIsReportedOnceAndKeepsTheOldFile()
     Save save;
     const QString path = QDir(save.folder.path()).filePath(name);
     save.answer(path);
-    save.desktop.expectError(StepTrap::composeText(description.replace(QLatin1String("{path}"), path),
-                                                   handlerLocation("PushButton2_Click"), line));
+    save.desktop.expectError(StepTrap::composeText(description.replace(QLatin1String("{path}"), path), Location, line));
 
     save.run(Fault(fault));
 

@@ -165,7 +165,7 @@ void tst_extras::droppedFolders()
     ShownForm shown;
     Form1& form = shown.form();
     // The arrow tells "untouched" from "set back to the default".
-    form.setPointerState(PointerArrow);
+    form.setPointerState(PointerState::Arrow);
     QList<QUrl> urls;
     for (const QString& name : dropped)
         urls << (name.contains(QLatin1Char(':')) ? QUrl(name) : QUrl::fromLocalFile(tree_.filePath(name)));
@@ -182,7 +182,7 @@ void tst_extras::droppedFolders()
     for (const QString& entry : entries)
         expected << tree_.filePath(entry);
     QCOMPARE(folderEntries(form), expected);
-    QCOMPARE(form.pointerState(), int(entries.isEmpty() ? PointerArrow : PointerDefault));
+    QCOMPARE(form.pointerState(), entries.isEmpty() ? PointerState::Arrow : PointerState::Default);
     QCOMPARE(shown.fixture.settings->read(QStringLiteral("LastFolder"), QStringLiteral("unset")),
              QStringLiteral("unset"));
     QVERIFY(shown.fixture.desktop.problems().isEmpty());
@@ -206,7 +206,7 @@ void tst_extras::dropOverTheHeaderOrDuringASearch()
         dropped = true;
         dragOnto(form, form.ListView1->viewport(), {beta}, Qt::CopyAction, Qt::NoModifier);
         QCOMPARE(form.folderList().entryCount(), 2);
-        QCOMPARE(form.pointerState(), int(PointerDefault));
+        QCOMPARE(form.pointerState(), PointerState::Default);
     };
     shown.fixture.desktop.expectMessage(QStringLiteral("Done."));
     form.Text1->setText(QStringLiteral("b.txt"));

@@ -1,7 +1,8 @@
-#include "FormFixture.h"
+#include "FakeDesktop.h"
+#include "StepTrap.h"
+#include "results/ResultFilters.h"
 #include "results/ResultModel.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -23,10 +24,20 @@ QStringList linesOf(const ResultModel& list)
     return lines;
 }
 
-QPushButton* buttonFor(Form1& form, bool containing)
-{
-    return containing ? form.PushButton17 : form.PushButton11;
-}
+// One of the twin buttons over a list, as the window runs it, with the
+// pointer it leaves.
+struct Trim {
+    void click(bool containing)
+    {
+        StepTrap trap(desktop, QStringLiteral("in Tests.Trim "));
+        runPhraseFilter(trap, desktop, list, containing ? RemoveContainingFilter : RemoveNotContainingFilter,
+                        [this](PointerState state) { pointer = state; });
+    }
+
+    FakeDesktop desktop;
+    ResultModel list;
+    PointerState pointer = PointerState::Default;
+};
 
 } // namespace
 
@@ -70,37 +81,36 @@ void tst_filters::removesByPhrase()
     QFETCH(QStringList, lines);
     QFETCH(QString, phrase);
     QFETCH(QStringList, left);
-    FormFixture fixture;
-    Form1& form = *fixture.form;
-    fill(form.resultList(), lines);
-    fixture.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, phrase);
+    Trim trim;
+    fill(trim.list, lines);
+    trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, phrase);
 
-    buttonFor(form, containing)->click();
+    trim.click(containing);
 
-    QCOMPARE(linesOf(form.resultList()), left);
-    QCOMPARE(form.resultList().rowCount(), left.size());
-    QCOMPARE(form.pointerState(), int(PointerArrow));
-    QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
+    QCOMPARE(linesOf(trim.list), left);
+    QCOMPARE(trim.list.rowCount(), left.size());
+    QCOMPARE(trim.pointer, PointerState::Arrow);
+    QVERIFY2(trim.desktop.problems().isEmpty(), qPrintable(trim.desktop.problems().join('\n')));
 }
 
 void tst_filters::survivorsKeepTheirTicksAndTheWorkShowsBusy()
 {
-    FormFixture fixture;
-    ResultModel& list = fixture.form->resultList();
+    Trim trim;
+    ResultModel& list = trim.list;
     fill(list, {"keep1", "drop1", "keep2", "drop2", "keep3"});
     list.setChecked(1, true);
     list.setChecked(2, true);
     list.setChecked(4, true);
-    int pointerDuringWork = -1;
-    connect(&list, &ResultModel::modelAboutToBeReset, this, [&] { pointerDuringWork = fixture.form->pointerState(); });
-    fixture.desktop.expectInput(ContainingPrompt, QStringLiteral("DROP"));
+    std::optional<PointerState> pointerDuringWork;
+    connect(&list, &ResultModel::modelAboutToBeReset, this, [&] { pointerDuringWork = trim.pointer; });
+    trim.desktop.expectInput(ContainingPrompt, QStringLiteral("DROP"));
 
-    fixture.form->PushButton17->click();
+    trim.click(true);
 
     QCOMPARE(linesOf(list), (QStringList{"keep1", "keep2", "keep3"}));
     QCOMPARE((QList<bool>{list.isChecked(0), list.isChecked(1), list.isChecked(2)}), (QList<bool>{false, true, true}));
-    QCOMPARE(pointerDuringWork, int(PointerBusy));
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QCOMPARE(pointerDuringWork, std::optional(PointerState::Busy));
+    QVERIFY(trim.desktop.problems().isEmpty());
 }
 
 void tst_filters::emptyAnswerChangesNothing_data()
@@ -113,18 +123,17 @@ void tst_filters::emptyAnswerChangesNothing_data()
 void tst_filters::emptyAnswerChangesNothing()
 {
     QFETCH(bool, containing);
-    FormFixture fixture;
-    Form1& form = *fixture.form;
-    fill(form.resultList(), {"a.txt", "b.doc"});
-    form.setPointerState(PointerCustom);
+    Trim trim;
+    fill(trim.list, {"a.txt", "b.doc"});
+    trim.pointer = PointerState::Custom;
     // Cancel gives the empty answer too.
-    fixture.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, QString());
+    trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, QString());
 
-    buttonFor(form, containing)->click();
+    trim.click(containing);
 
-    QCOMPARE(linesOf(form.resultList()), (QStringList{"a.txt", "b.doc"}));
-    QCOMPARE(form.pointerState(), int(PointerCustom));
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QCOMPARE(linesOf(trim.list), (QStringList{"a.txt", "b.doc"}));
+    QCOMPARE(trim.pointer, PointerState::Custom);
+    QVERIFY(trim.desktop.problems().isEmpty());
 }
 
 QTEST_MAIN(tst_filters)

@@ -1,8 +1,13 @@
+#include "AppTitle.h"
+#include "Failure.h"
 #include "FormFixture.h"
+#include "StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -11,6 +16,25 @@
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
+
+namespace {
+
+// A desktop whose boxes, dialogs and web handler are all out of reach; only
+// the error box still shows.
+class UnreachableDesktop : public FakeDesktop {
+public:
+    void message(const QString&) override { throw unreachable(); }
+    bool askYesNo(const QString&) override { throw unreachable(); }
+    QString inputText(const QString&) override { throw unreachable(); }
+    QString pickFolder(const QString&, const QString&) override { throw unreachable(); }
+    QString pickSaveFile(const SaveDialogSettings&) override { throw unreachable(); }
+    bool openExternally(const QString&) override { throw unreachable(); }
+
+private:
+    static Failure unreachable() { return Failure(QStringLiteral("Automation error")); }
+};
+
+} // namespace
 
 class tst_form1 : public QObject {
     Q_OBJECT
@@ -30,6 +54,18 @@ private slots:
     void makerPageThatCannotOpenIsReportedAt110();
     void unreadableStoreStillStarts();
     void closingEndsTheProgram();
+    void appTitle_data();
+    void appTitle();
+    void appTitleWithoutSpaceFails();
+    void handlersReportUnderTheirOwnNames_data();
+    void handlersReportUnderTheirOwnNames();
+    void trapComposesTheWindowsText();
+    void removal_data();
+    void removal();
+    void deleteRemovesOnlyTheSelectedOfTwoEqualLines();
+    void sampleFolderSetsAndStoresThePhrase();
+    void searchReadsTheSelectedOption_data();
+    void searchReadsTheSelectedOption();
 };
 
 void tst_form1::controlsStandWhereTheLayoutSays_data()
@@ -327,6 +363,222 @@ void tst_form1::closingEndsTheProgram()
     fixture.form->show();
     fixture.form->close();
     QVERIFY(fixture.desktop.programEnded);
+}
+
+void tst_form1::appTitle_data()
+{
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ours") << "Scrivlist Software"
+                          << "Scrivlist";
+    QTest::newRow("short names still lose a word") << "A B C"
+                                                   << "A B";
+    QTest::newRow("trailing space") << "Tool "
+                                    << "Tool";
+    QTest::newRow("longer than 40 loses words until 40 remain") << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel"
+                                                                << "Alpha Bravo Charlie Delta Echo Foxtrot";
+    QTest::newRow("exactly 40 after one cut")
+        << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x'))) << QString(40, QLatin1Char('x'));
+}
+
+void tst_form1::appTitle()
+{
+    QFETCH(QString, product);
+    QFETCH(QString, expected);
+    QCOMPARE(deriveAppTitle(product), expected);
+}
+
+void tst_form1::appTitleWithoutSpaceFails()
+{
+    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QStringLiteral("Scrivlist")));
+    // Still too long when the last space is gone.
+    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QString(45, QLatin1Char('y')) + QStringLiteral(" z")));
+}
+
+void tst_form1::handlersReportUnderTheirOwnNames_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("handler");
+    QTest::addColumn<int>("line"); // of the first failing step
+    QTest::addColumn<int>("errors");
+    QTest::newRow("Start Searching") << "PushButton1"
+                                     << "PushButton1_Click" << 144 << 1;
+    QTest::newRow("Save") << "PushButton2"
+                          << "PushButton2_Click" << 114 << 1;
+    QTest::newRow("Add Folder") << "PushButton3"
+                                << "PushButton3_Click" << 100 << 1;
+    QTest::newRow("Copy") << "PushButton4"
+                          << "PushButton4_Click" << 108 << 1;
+    QTest::newRow("companion page") << "PushButton5"
+                                    << "PushButton5_Click" << 100 << 1;
+    QTest::newRow("Help") << "PushButton7"
+                          << "PushButton7_Click" << 100 << 1;
+    QTest::newRow("sample folder") << "PushButton8"
+                                   << "PushButton8_Click" << 102 << 2;
+    QTest::newRow("Remove Not Containing") << "PushButton11"
+                                           << "PushButton11_Click" << 100 << 1;
+    QTest::newRow("Remove Containing") << "PushButton17"
+                                       << "PushButton17_Click" << 100 << 1;
+}
+
+// The window names each handler's location; the work behind it only numbers steps.
+void tst_form1::handlersReportUnderTheirOwnNames()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, handler);
+    QFETCH(int, line);
+    QFETCH(int, errors);
+    QTemporaryDir folder;
+    UnreachableDesktop desktop;
+    SettingsStore settings(folder.filePath(QStringLiteral("Quillmark.conf")));
+    Form1 form(Form1Services{desktop, settings, folder.path(), [] { return 1; }});
+    form.show();
+    for (int error = 0; error < errors; ++error)
+        desktop.expectError();
+    QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
+    const QString expected = QStringLiteral("Automation error\r\nin Scrivlist2021/08/31.Form1.") + handler
+                             + QStringLiteral(" at line %1\r\r").arg(line);
+    QVERIFY(desktop.shownTexts(FakeDesktop::Kind::Error).value(0).startsWith(expected));
+}
+
+void tst_form1::trapComposesTheWindowsText()
+{
+    QCOMPARE(StepTrap::composeText(QStringLiteral("Type mismatch"), handlerLocation("Form_Load"), 142),
+             QStringLiteral("Type mismatch\r\nin Scrivlist2021/08/31.Form1.Form_Load at line 142\r\r"
+                            "Please email screenshot of this message to support@quillmark.example"));
+}
+
+void tst_form1::removal_data()
+{
+    QTest::addColumn<int>("list"); // 1 or 2
+    QTest::addColumn<int>("key");  // 0 is a double-click
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("selected"); // -1 for none
+    QTest::addColumn<QStringList>("left");
+    const QStringList all{"a", "b", "c"};
+    for (int list : {1, 2}) {
+        const auto row = [list](const char* name) -> QTestData& {
+            return QTest::addRow("ListView%d %s", list, name) << list;
+        };
+        row("Delete") << int(Qt::Key_Delete) << 0 << false << 1 << QStringList{"a", "c"};
+        row("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << false << 0 << QStringList{"b", "c"};
+        row("Ctrl+Delete") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << 2 << QStringList{"a", "b"};
+        row("double-click") << 0 << 0 << false << 1 << QStringList{"a", "c"};
+        row("Backspace") << int(Qt::Key_Backspace) << 0 << false << 1 << all;
+        row("Delete while busy") << int(Qt::Key_Delete) << 0 << true << 1 << all;
+        row("double-click while busy") << 0 << 0 << true << 1 << all;
+        row("Delete, none selected") << int(Qt::Key_Delete) << 0 << false << -1 << all;
+        row("double-click, none selected") << 0 << 0 << false << -1 << all;
+    }
+}
+
+void tst_form1::removal()
+{
+    QFETCH(int, list);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, busy);
+    QFETCH(int, selected);
+    QFETCH(QStringList, left);
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    form.Form_Load();
+    for (const char* text : {"a", "b", "c"}) {
+        form.folderList().append(QLatin1String(text));
+        form.resultList().append(text);
+    }
+    form.resultList().showPendingLines();
+    QTableView* view = list == 1 ? form.ListView1 : form.ListView2;
+    if (selected >= 0)
+        view->selectRow(selected);
+    form.setPointerState(busy ? PointerState::Busy : PointerState::Default);
+    if (key != 0)
+        QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    else if (list == 1)
+        form.ListView1_DblClick();
+    else
+        form.ListView2_DblClick();
+    QStringList remaining;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        remaining << view->model()->index(row, 0).data().toString();
+    QCOMPARE(remaining, left);
+    // The other list is never touched.
+    QCOMPARE((list == 1 ? form.ListView2 : form.ListView1)->model()->rowCount(), 3);
+}
+
+void tst_form1::deleteRemovesOnlyTheSelectedOfTwoEqualLines()
+{
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    form.Form_Load();
+    for (const char* text : {"same", "same", "other"})
+        form.resultList().append(text);
+    form.resultList().setChecked(0, true);
+    form.resultList().showPendingLines();
+    form.ListView2->selectRow(0);
+    QTest::keyClick(form.ListView2, Qt::Key_Delete);
+    QCOMPARE(form.resultList().lineCount(), 2);
+    QCOMPARE(form.resultList().lineText(0), QStringLiteral("same"));
+    QVERIFY(!form.resultList().isChecked(0));
+}
+
+void tst_form1::sampleFolderSetsAndStoresThePhrase()
+{
+    const bool yes = true;
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    form.Form_Load();
+    form.Text1->setText(QStringLiteral(".doc"));
+    const QString question = QStringLiteral("Would you like this software to open the folder where these sample files "
+                                            "are stored (so that you can view them before working with them)?");
+    for (int click = 0; click < 2; ++click) {
+        fixture.desktop.expectQuestion(question, yes);
+        form.PushButton8->click();
+    }
+    const QString entry = fixture.programFolder() + QStringLiteral("/Samples");
+    QCOMPARE(form.folderList().entryCount(), 2);
+    QCOMPARE(form.folderList().entry(1), entry);
+    QCOMPARE(fixture.desktop.opened, yes ? QStringList(2, entry + QLatin1Char('/')) : QStringList());
+    QCOMPARE(form.Text1->text(), QStringLiteral("ple1.t"));
+    QCOMPARE(fixture.settings->read(QStringLiteral("Text1"), {}), QStringLiteral("ple1.t"));
+    QCOMPARE(form.pointerState(), PointerState::Default);
+    QVERIFY(fixture.desktop.problems().isEmpty());
+}
+
+void tst_form1::searchReadsTheSelectedOption_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("line"); // below the temporary folder, as %1
+    QTest::newRow("Option1") << "Option1"
+                             << "%1/sub/Sample1.txt";
+    QTest::newRow("Option2") << "Option2"
+                             << "Sample1.txt";
+    QTest::newRow("Option3") << "Option3"
+                             << "%1/sub";
+    QTest::newRow("Option4") << "Option4"
+                             << "sub";
+}
+
+void tst_form1::searchReadsTheSelectedOption()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, line);
+    FormFixture fixture;
+    Form1& form = *fixture.form;
+    form.Form_Load();
+    const QString folder = fixture.folder.filePath(QStringLiteral("walked"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    QFile(folder + QStringLiteral("/sub/Sample1.txt")).open(QIODevice::WriteOnly);
+    form.findChild<QRadioButton*>(option)->setChecked(true);
+    form.Text1->setText(QStringLiteral("ple1"));
+    form.folderList().append(folder);
+    fixture.desktop.expectMessage(QStringLiteral("Done."));
+    form.PushButton1->click();
+    QCOMPARE(form.resultList().lineCount(), 1);
+    QCOMPARE(form.resultList().lineText(0), line.arg(folder));
+    QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
 QTEST_MAIN(tst_form1)

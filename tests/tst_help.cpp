@@ -1,7 +1,7 @@
 #include "Failure.h"
-#include "FormFixture.h"
+#include "FakeDesktop.h"
+#include "help/HelpLinks.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -21,20 +21,18 @@ private slots:
     void helpNamesTheContactPage();
     void companionPageIsHandedOverUnwatched_data();
     void companionPageIsHandedOverUnwatched();
-    void unreachableDesktopIsReportedAt100_data();
-    void unreachableDesktopIsReportedAt100();
+    void unreachableDesktopFailsTheCaller_data();
+    void unreachableDesktopFailsTheCaller();
 };
 
 void tst_help::helpNamesTheContactPage()
 {
-    FormFixture fixture;
-    fixture.form->Form_Load();
-    fixture.form->show();
-    fixture.desktop.expectMessage(
+    FakeDesktop desktop;
+    desktop.expectMessage(
         QStringLiteral("Questions? Please contact Team Quillmark at https://www.quillmark.example/contact"));
-    QTest::mouseClick(fixture.form->PushButton7, Qt::LeftButton);
-    QVERIFY(fixture.desktop.problems().isEmpty());
-    QVERIFY(fixture.desktop.opened.isEmpty());
+    showHelp(desktop);
+    QVERIFY(desktop.problems().isEmpty());
+    QVERIFY(desktop.opened.isEmpty());
 }
 
 void tst_help::companionPageIsHandedOverUnwatched_data()
@@ -48,40 +46,27 @@ void tst_help::companionPageIsHandedOverUnwatched_data()
 void tst_help::companionPageIsHandedOverUnwatched()
 {
     QFETCH(bool, desktopOpensIt);
-    FormFixture fixture;
-    fixture.form->Form_Load();
-    fixture.form->show();
-    fixture.desktop.openSucceeds = desktopOpensIt;
-    QTest::mouseClick(fixture.form->PushButton5, Qt::LeftButton);
-    QCOMPARE(fixture.desktop.opened, QStringList{QStringLiteral("https://www.quillmark.example/textsearch")});
-    QVERIFY(fixture.desktop.shown().isEmpty());
+    FakeDesktop desktop;
+    desktop.openSucceeds = desktopOpensIt;
+    openCompanionToolPage(desktop);
+    QCOMPARE(desktop.opened, QStringList{QStringLiteral("https://www.quillmark.example/textsearch")});
+    QVERIFY(desktop.shown().isEmpty());
 }
 
-void tst_help::unreachableDesktopIsReportedAt100_data()
+void tst_help::unreachableDesktopFailsTheCaller_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("handler");
-    QTest::newRow("Help") << "PushButton7"
-                          << "PushButton7_Click";
-    QTest::newRow("companion page") << "PushButton5"
-                                    << "PushButton5_Click";
+    QTest::addColumn<bool>("help");
+    QTest::newRow("Help") << true;
+    QTest::newRow("companion page") << false;
 }
 
-void tst_help::unreachableDesktopIsReportedAt100()
+// The caller's trap reports it (the window's tests pin where).
+void tst_help::unreachableDesktopFailsTheCaller()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, handler);
-    QTemporaryDir folder;
+    QFETCH(bool, help);
     UnreachableDesktop desktop;
-    SettingsStore settings(folder.filePath(QStringLiteral("Quillmark.conf")));
-    Form1 form(Form1Services{desktop, settings, folder.path(), [] { return 1; }});
-    form.show();
-    desktop.expectError();
-    QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
-    QVERIFY(desktop.problems().isEmpty());
-    const QString expected = QStringLiteral("Automation error\r\nin Scrivlist2021/08/31.Form1.") + handler
-                             + QStringLiteral(" at line 100\r\r");
-    QVERIFY(desktop.shownTexts(FakeDesktop::Kind::Error).value(0).startsWith(expected));
+    QVERIFY_THROWS_EXCEPTION(Failure, help ? showHelp(desktop) : openCompanionToolPage(desktop));
+    QVERIFY(desktop.shown().isEmpty());
 }
 
 QTEST_MAIN(tst_help)

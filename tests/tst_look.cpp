@@ -108,50 +108,33 @@ private slots:
 void tst_look::hoverRules_data()
 {
     QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    const int before[] = {PointerDefault, PointerArrow, PointerBusy, PointerCustom};
-    const auto rows = [&](const QStringList& controls, const std::array<int, 4>& after) {
+    QTest::addColumn<PointerState>("before");
+    QTest::addColumn<PointerState>("after");
+    const PointerState before[] = {PointerState::Default, PointerState::Arrow, PointerState::Busy,
+                                   PointerState::Custom};
+    const auto rows = [&](const QStringList& controls, const std::array<PointerState, 4>& after) {
         for (const QString& control : controls)
             for (size_t i = 0; i < after.size(); ++i)
-                QTest::addRow("%s from %d", qPrintable(control), before[i]) << control << before[i] << after[i];
+                QTest::addRow("%s from %d", qPrintable(control), int(before[i])) << control << before[i] << after[i];
     };
     // The busy pointer stays, except over the Start button, which reads "Stop" during a search.
-    rows({"Form1", "Frame1", "Frame2", "Frame3", "Text1", "ListView1", "ListView2"}, {0, 0, 11, 0});
+    rows({"Form1", "Frame1", "Frame2", "Frame3", "Text1", "ListView1", "ListView2"},
+         {PointerState::Default, PointerState::Default, PointerState::Busy, PointerState::Default});
     rows({"PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7", "PushButton8",
           "PushButton11", "PushButton17"},
-         {99, 99, 11, 99});
-    rows({"PushButton1"}, {99, 99, 99, 99});
+         {PointerState::Custom, PointerState::Custom, PointerState::Busy, PointerState::Custom});
+    rows({"PushButton1"}, {PointerState::Custom, PointerState::Custom, PointerState::Custom, PointerState::Custom});
 }
 
 void tst_look::hoverRules()
 {
     QFETCH(QString, control);
-    QFETCH(int, before);
-    QFETCH(int, after);
-    const QHash<QString, void (Form1::*)()> handlers{
-        {"Form1", &Form1::Form_MouseMove},
-        {"Frame1", &Form1::Frame1_MouseMove},
-        {"Frame2", &Form1::Frame2_MouseMove},
-        {"Frame3", &Form1::Frame3_MouseMove},
-        {"Text1", &Form1::Text1_MouseMove},
-        {"ListView1", &Form1::ListView1_MouseMove},
-        {"ListView2", &Form1::ListView2_MouseMove},
-        {"PushButton1", &Form1::PushButton1_MouseMove},
-        {"PushButton2", &Form1::PushButton2_MouseMove},
-        {"PushButton3", &Form1::PushButton3_MouseMove},
-        {"PushButton4", &Form1::PushButton4_MouseMove},
-        {"PushButton5", &Form1::PushButton5_MouseMove},
-        {"PushButton6", &Form1::PushButton6_MouseMove},
-        {"PushButton7", &Form1::PushButton7_MouseMove},
-        {"PushButton8", &Form1::PushButton8_MouseMove},
-        {"PushButton11", &Form1::PushButton11_MouseMove},
-        {"PushButton17", &Form1::PushButton17_MouseMove},
-    };
+    QFETCH(PointerState, before);
+    QFETCH(PointerState, after);
     FormFixture fixture;
     Form1& form = *fixture.form;
     form.setPointerState(before);
-    (form.*handlers.value(control))();
+    form.Control_MouseMove(part(form, control));
     QCOMPARE(form.pointerState(), after);
 }
 
@@ -159,23 +142,24 @@ void tst_look::realMouseMovesReachTheRules_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QPoint>("at"); // inside the control; null for its middle
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    QTest::newRow("a button") << "PushButton5" << QPoint() << 0 << 99;
-    QTest::newRow("Stop during a search") << "PushButton1" << QPoint() << 11 << 99;
-    QTest::newRow("a button during a search") << "PushButton2" << QPoint() << 11 << 11;
-    QTest::newRow("between two buttons") << "Form1" << QPoint(268, 20) << 99 << 0;
-    QTest::newRow("a frame's margin") << "Frame3" << QPoint(4, 30) << 99 << 0;
-    QTest::newRow("the pattern box") << "Text1" << QPoint() << 99 << 0;
-    QTest::newRow("the result lines") << "ListView2.viewport" << QPoint() << 99 << 0;
+    QTest::addColumn<PointerState>("before");
+    QTest::addColumn<PointerState>("after");
+    QTest::newRow("a button") << "PushButton5" << QPoint() << PointerState::Default << PointerState::Custom;
+    QTest::newRow("Stop during a search") << "PushButton1" << QPoint() << PointerState::Busy << PointerState::Custom;
+    QTest::newRow("a button during a search") << "PushButton2" << QPoint() << PointerState::Busy << PointerState::Busy;
+    QTest::newRow("between two buttons") << "Form1" << QPoint(268, 20) << PointerState::Custom << PointerState::Default;
+    QTest::newRow("a frame's margin") << "Frame3" << QPoint(4, 30) << PointerState::Custom << PointerState::Default;
+    QTest::newRow("the pattern box") << "Text1" << QPoint() << PointerState::Custom << PointerState::Default;
+    QTest::newRow("the result lines") << "ListView2.viewport" << QPoint() << PointerState::Custom
+                                      << PointerState::Default;
 }
 
 void tst_look::realMouseMovesReachTheRules()
 {
     QFETCH(QString, control);
     QFETCH(QPoint, at);
-    QFETCH(int, before);
-    QFETCH(int, after);
+    QFETCH(PointerState, before);
+    QFETCH(PointerState, after);
     FormFixture fixture;
     Form1& form = *fixture.form;
     form.Form_Load();
@@ -189,28 +173,28 @@ void tst_look::realMouseMovesReachTheRules()
 
 void tst_look::pointerShapeFollowsTheState_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<PointerState>("state");
     QTest::addColumn<QString>("control");
     QTest::addColumn<Qt::CursorShape>("shape");
-    QTest::newRow("default over the pattern box") << 0 << "Text1" << Qt::IBeamCursor;
-    QTest::newRow("default over the folder list") << 0 << "ListView1.viewport" << Qt::ArrowCursor;
-    QTest::newRow("arrow over the pattern box") << 1 << "Text1" << Qt::ArrowCursor;
-    QTest::newRow("busy over the background") << 11 << "Form1" << Qt::WaitCursor;
-    QTest::newRow("busy over the result lines") << 11 << "ListView2.viewport" << Qt::WaitCursor;
-    QTest::newRow("busy over the check box") << 11 << "Check5" << Qt::WaitCursor;
-    QTest::newRow("hand over a button") << 99 << "PushButton4" << Qt::PointingHandCursor;
-    QTest::newRow("hand over the pattern box") << 99 << "Text1" << Qt::PointingHandCursor;
+    QTest::newRow("default over the pattern box") << PointerState::Default << "Text1" << Qt::IBeamCursor;
+    QTest::newRow("default over the folder list") << PointerState::Default << "ListView1.viewport" << Qt::ArrowCursor;
+    QTest::newRow("arrow over the pattern box") << PointerState::Arrow << "Text1" << Qt::ArrowCursor;
+    QTest::newRow("busy over the background") << PointerState::Busy << "Form1" << Qt::WaitCursor;
+    QTest::newRow("busy over the result lines") << PointerState::Busy << "ListView2.viewport" << Qt::WaitCursor;
+    QTest::newRow("busy over the check box") << PointerState::Busy << "Check5" << Qt::WaitCursor;
+    QTest::newRow("hand over a button") << PointerState::Custom << "PushButton4" << Qt::PointingHandCursor;
+    QTest::newRow("hand over the pattern box") << PointerState::Custom << "Text1" << Qt::PointingHandCursor;
 }
 
 void tst_look::pointerShapeFollowsTheState()
 {
-    QFETCH(int, state);
+    QFETCH(PointerState, state);
     QFETCH(QString, control);
     QFETCH(Qt::CursorShape, shape);
     FormFixture fixture;
     Form1& form = *fixture.form;
     // Every shape is reached from the others, so nothing is left over from before.
-    for (int step : {int(PointerCustom), int(PointerBusy), int(PointerArrow), state})
+    for (PointerState step : {PointerState::Custom, PointerState::Busy, PointerState::Arrow, state})
         form.setPointerState(step);
     QCOMPARE(part(form, control)->cursor().shape(), shape);
 }
@@ -256,7 +240,7 @@ void tst_look::busyPointerDuringASearchGivesWayOnlyToStop()
         QTest::mouseMove(form.windowHandle(), control->mapTo(&form, at.isNull() ? control->rect().center() : at));
         return form.pointerState();
     };
-    QList<int> states;
+    QList<PointerState> states;
     fixture.desktop.onYield = [&](long long) {
         if (!states.isEmpty())
             return;
@@ -265,8 +249,9 @@ void tst_look::busyPointerDuringASearchGivesWayOnlyToStop()
     };
     fixture.desktop.expectMessage(QStringLiteral("Done."));
     form.PushButton1->click();
-    QCOMPARE(states, QList<int>({11, 11, 11, 99, 0}));
-    QCOMPARE(form.pointerState(), int(PointerDefault));
+    QCOMPARE(states, QList<PointerState>({PointerState::Busy, PointerState::Busy, PointerState::Busy,
+                                          PointerState::Custom, PointerState::Default}));
+    QCOMPARE(form.pointerState(), PointerState::Default);
     QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
@@ -304,7 +289,7 @@ void tst_look::brokenCursorFileIsReportedAt108()
     QVERIFY(!form.customPointer());
     // Start-up went on, and the hand state falls back to the platform's hand.
     QCOMPARE(form.resultList().headerText(), QStringLiteral("Results"));
-    form.setPointerState(PointerCustom);
+    form.setPointerState(PointerState::Custom);
     QCOMPARE(form.PushButton3->cursor().shape(), Qt::PointingHandCursor);
 }
 
@@ -330,8 +315,8 @@ void tst_look::cursorFileLoadsWithItsHotspot()
     QCOMPARE(form.customPointer()->hotSpot(), expected);
     QCOMPARE(form.customPointer()->pixmap().size(), QSize(32, 32));
     // Loading changes no pointer; the hand state then shows the image.
-    QCOMPARE(form.pointerState(), int(PointerDefault));
-    form.setPointerState(PointerCustom);
+    QCOMPARE(form.pointerState(), PointerState::Default);
+    form.setPointerState(PointerState::Custom);
     QCOMPARE(form.PushButton6->cursor().shape(), Qt::BitmapCursor);
     QCOMPARE(form.PushButton6->cursor().hotSpot(), expected);
 }

@@ -1,10 +1,6 @@
-#include "FakeDesktop.h"
-#include "StepTrap.h"
-#include "folders/FolderListModel.h"
-#include "results/ResultModel.h"
+#include "SearchHarness.h"
 #include "search/FolderFeed.h"
 #include "search/ResultLine.h"
-#include "search/SearchRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,56 +63,7 @@ private:
     bool isReleased_ = false;
 };
 
-// A search run over plain values standing in for the window's controls.
-struct Harness {
-    Harness()
-        : run(desktop, folders, results,
-              SearchControls{[this] { return caption; }, [this](const QString& text) { caption = text; },
-                             [this] { return phrase; }, [this] { return check5; },
-                             [this](int number) { return number == option; },
-                             [this](PointerState state) { busy = state == PointerBusy; }},
-              reader)
-    {
-        QObject::connect(&folders, &FolderListModel::headerDataChanged, [this] { headers << folders.headerText(); });
-    }
-
-    // One run over one folder, ending with "Done.".
-    void search(const QString& folder)
-    {
-        folders.append(folder);
-        desktop.expectMessage(QStringLiteral("Done."));
-        run.click();
-    }
-
-    QByteArrayList lines() const
-    {
-        QByteArrayList all;
-        for (qsizetype line = 0; line < results.lineCount(); ++line)
-            all << results.lineBytes(line).toByteArray();
-        return all;
-    }
-
-    QStringList sortedLines() const
-    {
-        QStringList all;
-        for (const QByteArray& line : lines())
-            all << QString::fromUtf8(line);
-        all.sort();
-        return all;
-    }
-
-    FakeDesktop desktop;
-    FolderListModel folders;
-    ResultModel results;
-    QString caption = QStringLiteral("Start Searching");
-    QString phrase = QStringLiteral("*");
-    int check5 = 1;
-    int option = 2;
-    bool busy = false;
-    QStringList headers;
-    std::shared_ptr<ScriptedReader> reader = std::make_shared<ScriptedReader>();
-    SearchRun run;
-};
+using Harness = SearchHarness<ScriptedReader>;
 
 // Files and folders (ending in "/") below root.
 void makeTree(const QString& root, const QStringList& entries)
@@ -131,11 +78,6 @@ void makeTree(const QString& root, const QStringList& entries)
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-}
-
-QString trapText(const QString& description, int line)
-{
-    return StepTrap::composeText(description, handlerLocation("PushButton1_Click"), line);
 }
 
 // A chain of folders of this name, too deep to be made or removed by path.
@@ -217,7 +159,7 @@ void tst_walk::filesComeBeforeSubfoldersDepthFirst()
     QTemporaryDir dir;
     makeTree(dir.path(), {"a.txt", "b.txt", "s1/c.txt", "s1/t/d.txt", "s2/e.txt", "s2/f.txt"});
     Harness harness;
-    harness.option = 1;
+    harness.option = ResultForm::PathAndFilename;
     harness.search(dir.path());
     QStringList order;
     for (const QByteArray& line : harness.lines())
@@ -254,8 +196,8 @@ void tst_walk::resultForms()
     QTemporaryDir dir;
     makeTree(dir.path(), {"sub/Sample1.txt", "sub/other.doc"});
     Harness harness;
-    harness.option = option;
-    harness.phrase = QStringLiteral("ple1.t");
+    harness.option = static_cast<ResultForm>(option);
+    harness.phraseBox = QStringLiteral("ple1.t");
     harness.search(dir.path());
     expected.replaceInStrings(QStringLiteral("%1"), dir.path());
     QCOMPARE(harness.sortedLines(), expected);
@@ -335,7 +277,7 @@ void tst_walk::phraseMatching()
     makeTree(dir.path(), {"Sample1.txt", "EXAMPLE1.TXT", "notes.txt.bak", "a.txtfile", "a,b.doc", "xa,by", "ab.doc",
                           "with space .txt", "x.txt,.doc", "ple1.t .txt a,b/z.bin"});
     Harness harness;
-    harness.phrase = typed;
+    harness.phraseBox = typed;
     harness.search(dir.path());
     QCOMPARE(harness.sortedLines(), expected);
     QVERIFY(harness.desktop.problems().isEmpty());
@@ -375,12 +317,12 @@ void tst_walk::stopAtTheThirdFileEndsTheWholeWalk()
     makeTree(dir.path(), {"A/1.txt", "A/2.txt", "A/3.txt", "A/4.txt", "A/5.txt", "A/deeper/6.txt", "B/7.txt", "B/8.txt",
                           "B/9.txt"});
     Harness harness;
-    harness.option = 3;
+    harness.option = ResultForm::JustPath;
     qsizetype headersAtStop = -1;
     harness.desktop.onYield = [&](long long) {
         if (headersAtStop < 0 && harness.results.lineCount() == 2) {
             QCOMPARE(harness.caption, QStringLiteral("Stop"));
-            harness.run.click();
+            harness.click();
             QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
             QVERIFY(harness.run.stopRequested());
             headersAtStop = harness.headers.size();
@@ -392,7 +334,7 @@ void tst_walk::stopAtTheThirdFileEndsTheWholeWalk()
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0), lines.at(1));
     QCOMPARE(harness.headers.mid(headersAtStop), QStringList{"Folder(s)"});
-    QVERIFY(!harness.busy);
+    QVERIFY(harness.pointer != PointerState::Busy);
     QVERIFY(harness.desktop.problems().isEmpty());
 }
 
@@ -422,7 +364,7 @@ void tst_walk::unreadableFoldersAreSkippedAndReported()
     QTemporaryDir dir;
     makeTree(dir.path(), {"a.txt", "x/b.txt", "x/bad/c.txt", "x/ok/d.txt", "y/e.txt"});
     Harness harness;
-    harness.option = 1;
+    harness.option = ResultForm::PathAndFilename;
     for (const QString& folder : failing)
         harness.reader->failures.insert(QFile::encodeName(QDir::cleanPath(dir.path() + '/' + folder)), error);
     harness.desktop.expectError();
@@ -452,7 +394,7 @@ void tst_walk::linksAreFilesAndNeverFollowed()
     const QString entry = dir.path() + QStringLiteral("/entry");
     QVERIFY(QFile::link(root, entry));
     Harness harness;
-    harness.option = 1;
+    harness.option = ResultForm::PathAndFilename;
     harness.search(entry);
     const QString at = entry + QLatin1Char('/');
     QCOMPARE(harness.sortedLines(), QStringList({at + "a.txt", at + "broken", at + "loop", at + "sub/b.txt",
@@ -505,8 +447,8 @@ void tst_walk::nameThatIsNotUtf8KeepsItsBytes()
     QVERIFY(fd >= 0);
     ::close(fd);
     Harness harness;
-    harness.option = 1;
-    harness.phrase = QStringLiteral("NAME1");
+    harness.option = ResultForm::PathAndFilename;
+    harness.phraseBox = QStringLiteral("NAME1");
     harness.search(dir.path());
     QCOMPARE(harness.lines(), QByteArrayList{path});
     QCOMPARE(harness.results.lineText(0), dir.path() + QStringLiteral("/\uFFFDname1.txt"));
@@ -529,8 +471,8 @@ void tst_walk::treeDeeperThanPathMax()
     QVERIFY(bottom.size() > PATH_MAX);
 
     Harness harness;
-    harness.option = 1;
-    harness.phrase = QStringLiteral("1.txt");
+    harness.option = ResultForm::PathAndFilename;
+    harness.phraseBox = QStringLiteral("1.txt");
     {
         const DescriptorCap cap(Depth / 2);
         harness.search(dir.path());
@@ -551,12 +493,12 @@ void tst_walk::hangingListingLeavesTheWindowLive()
     long long yieldsWhileHanging = 0;
     harness.desktop.onYield = [&](long long) {
         if (harness.reader->hanging && ++yieldsWhileHanging == 20)
-            harness.run.click();
+            harness.click();
     };
     harness.search(dir.path());
     QCOMPARE(harness.sortedLines(), QStringList{"a1.txt"});
     QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
-    QVERIFY(!harness.busy);
+    QVERIFY(harness.pointer != PointerState::Busy);
     QCOMPARE(harness.folders.headerText(), QStringLiteral("Folder(s)"));
     QVERIFY(harness.desktop.problems().isEmpty());
     // The helper is still stuck; once released it ends on its own.

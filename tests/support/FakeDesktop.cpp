@@ -1,5 +1,7 @@
 #include "FakeDesktop.h"
 
+#include <QTest>
+
 namespace {
 
 const char* kindName(FakeDesktop::Kind kind)
@@ -22,6 +24,16 @@ const char* kindName(FakeDesktop::Kind kind)
 }
 
 } // namespace
+
+FakeDesktop::~FakeDesktop()
+{
+    // A test that already failed has said what went wrong first.
+    if (unexpected_.isEmpty() || QTest::currentTestFunction() == nullptr || QTest::currentTestFailed())
+        return;
+    QTest::qFail(qPrintable(QStringLiteral("the desktop showed what the test did not script:\n")
+                            + unexpected_.join(QLatin1Char('\n'))),
+                 __FILE__, __LINE__);
+}
 
 void FakeDesktop::expectMessage(const QString& text, std::function<void()> whileShown)
 {

@@ -11,9 +11,15 @@
 
 // A scripted desktop for tests. Every box, question, input and picker must
 // be announced with expect(); one that appears unannounced, or with another
-// text, is recorded in unexpected() and fails the test that checks it.
+// text, fails the running test when the fake goes away, whether or not the
+// test looked at problems().
 class FakeDesktop : public Desktop {
 public:
+    FakeDesktop() = default;
+    FakeDesktop(const FakeDesktop&) = delete;
+    FakeDesktop& operator=(const FakeDesktop&) = delete;
+    ~FakeDesktop() override;
+
     enum class Kind { Message, Question, Error, Input, PickFolder, PickSaveFile };
 
     struct Expected {

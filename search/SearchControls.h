@@ -1,0 +1,26 @@
+#pragma once
+
+#include "PointerState.h"
+
+#include "ResultLine.h"
+
+#include <QString>
+
+// What a search run reads and sets on the window. A run yields to the window
+// all the time, and a person may retype the phrase or pick another option
+// meanwhile; so the phrase is read afresh for each folder-list entry and the
+// result form for each matching file, and a change shows from the next entry
+// or the next matching file. Whether to go into subfolders is read once.
+class SearchControls {
+public:
+    virtual ~SearchControls() = default;
+
+    virtual QString phrase() const = 0;
+    virtual ResultForm resultForm() const = 0;
+    virtual int includeSubfolders() const = 0; // 0, 1 or 2 (greyed)
+
+    // The toggle button's caption: "Stop" while a run goes.
+    virtual QString startCaption() const = 0;
+    virtual void setStartCaption(const QString& caption) = 0;
+    virtual void setPointer(PointerState state) = 0;
+};
