@@ -28,6 +28,10 @@ constexpr qsizetype PartialMarkBytes = sizeof PartialMark - 1;
 // names cut the same way by part of its hash.
 constexpr qsizetype NameHashDigits = 8;
 
+// The system lets a program that is told to end go only once the write under
+// way returns; in pieces this size a slow disk takes it in a moment.
+constexpr qsizetype WritePieceBytes = qsizetype(64) << 10;
+
 enum class TemporaryFile { UnnamedWhereOffered, Named };
 
 QString followLinks(const QString& path)
@@ -133,7 +137,7 @@ public:
     {
         // A short write is followed by one more, which reports the cause.
         while (!bytes.isEmpty()) {
-            const ssize_t written = ::write(fd_.get(), bytes.data(), size_t(bytes.size()));
+            const ssize_t written = ::write(fd_.get(), bytes.data(), size_t(std::min(bytes.size(), WritePieceBytes)));
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0)
