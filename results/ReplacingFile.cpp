@@ -214,7 +214,7 @@ private:
     QByteArray takeFreeSlot(const std::function<int(const QByteArray& name)>& attempt) const
     {
         for (int slot = 1; slot <= PartialSlots; ++slot) {
-            const QByteArray name = partialName(slot);
+            QByteArray name = partialName(slot);
             const int error = attempt(name);
             if (error == 0)
                 return name;
