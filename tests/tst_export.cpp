@@ -249,6 +249,7 @@ void tst_export::writesEveryLineExactly_data()
     QTest::newRow("empty list") << Lines{} << QByteArray();
     QTest::newRow("duplicates and spaces as they are") << Lines{"x ", "x ", " "} << QByteArray("x \r\nx \r\n \r\n");
     QTest::newRow("not UTF-8") << Lines{"caf\xe9.txt", "\xff\xfe"} << QByteArray("caf\xe9.txt\r\n\xff\xfe\r\n");
+    QTest::newRow("a line break in a name") << Lines{"/d/two\nlines.txt"} << QByteArray("/d/two\nlines.txt\r\n");
     // Long enough to be made durable in several pieces on the way.
     Lines many;
     QByteArray manyBytes;
