@@ -33,7 +33,7 @@ const Pointers BusyThenDefault{PointerBusy, PointerDefault};
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
 
 // How a scripted file's writes behave.
-enum Play { WritesBlock, WritesSlow, ThirdWriteFails };
+enum Play { WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
 
 // The temporary file of a save: unnamed where the file system has them, or
 // the hidden named one of the file systems that have not.
@@ -105,7 +105,7 @@ private:
 };
 
 // A real replacing file whose writes are played slowly, held at a gate, or
-// failed at the third.
+// failed at the third, or whose commit fails.
 class ScriptedFile : public ReplacingFile {
 public:
     ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
@@ -119,11 +119,16 @@ public:
             gate_.passThrough();
         else if (play_ == WritesSlow)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        else if (writes_ == 3)
+        else if (play_ == ThirdWriteFails && writes_ == 3)
             throw Failure::fromErrno(EIO, path_);
         real_->write(bytes);
     }
-    void commit() override { real_->commit(); }
+    void commit() override
+    {
+        if (play_ == CommitFails)
+            throw Failure::fromErrno(EDQUOT, path_);
+        real_->commit();
+    }
 
 private:
     std::unique_ptr<ReplacingFile> real_;
@@ -396,6 +401,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow_data()
     QTest::newRow("writes slow") << int(WritesSlow) << int(Unnamed);
     QTest::newRow("third write fails") << int(ThirdWriteFails) << int(Unnamed);
     QTest::newRow("third write fails, named temporary") << int(ThirdWriteFails) << int(Named);
+    QTest::newRow("commit fails, named temporary") << int(CommitFails) << int(Named);
 }
 
 void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
@@ -431,14 +437,17 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     };
     const QString path = save.oldPath();
     save.answer(path);
-    if (play == ThirdWriteFails)
-        save.desktop.expectError(StepTrap::composeText(QStringLiteral("Input/output error: ") + path,
-                                                       handlerLocation("PushButton2_Click"), 136));
+    const bool fails = play == ThirdWriteFails || play == CommitFails;
+    if (fails)
+        save.desktop.expectError(StepTrap::composeText(
+            (play == CommitFails ? QStringLiteral("Disk quota exceeded: ") : QStringLiteral("Input/output error: "))
+                + path,
+            handlerLocation("PushButton2_Click"), 136));
 
     save.run();
 
     QVERIFY(!gate.timedOut());
-    QCOMPARE(contents(path), play == ThirdWriteFails ? OldBytes : expected);
+    QCOMPARE(contents(path), fails ? OldBytes : expected);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
@@ -446,7 +455,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
         QVERIFY(oldFileKept);
         QCOMPARE(partialLocked, 0);
     }
-    if (play != ThirdWriteFails) // it waited for the disk, with the event loop running
+    if (!fails) // it waited for the disk, with the event loop running
         QVERIFY(save.desktop.yields > Lines);
 }
 
