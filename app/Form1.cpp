@@ -37,6 +37,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <limits>
 #include <tuple>
 #include <utility>
 #include <variant>
@@ -265,6 +266,7 @@ void Form1::createControls()
     ListView1->setAcceptDrops(true);
     ListView2Menu = new QMenu(ListView2);
     Check5->setCheckState(Qt::Checked);
+    Text1->setMaxLength(std::numeric_limits<int>::max()); // the toolkit's 32767 would cut a stored phrase
 
     std::sort(tabStops.begin(), tabStops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < tabStops.size(); ++i)

@@ -79,9 +79,20 @@ QString QtDesktop::inputText(const QString& prompt)
     return QInputDialog::getText(owner_, applicationTitle(), prompt);
 }
 
+QString QtDesktop::chosenPath(QFileDialog& dialog)
+{
+    showEntriesByKind(dialog, iconProvider_);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
 QString QtDesktop::pickFolder(const QString& prompt, const QString& initialFolder)
 {
-    return QFileDialog::getExistingDirectory(owner_, prompt, initialFolder, QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(owner_, prompt, initialFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return chosenPath(dialog);
 }
 
 QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
@@ -94,9 +105,7 @@ QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
     if (!settings.nameFilters.isEmpty())
         dialog.selectNameFilter(settings.nameFilters.constFirst());
     dialog.selectFile(settings.fileName);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles().value(0);
+    return chosenPath(dialog);
 }
 
 bool QtDesktop::openExternally(const QString& urlOrFolder)

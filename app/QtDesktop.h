@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Desktop.h"
+#include "KindIconProvider.h"
 
 #include <QtGlobal>
 
+class QFileDialog;
 class QWidget;
 
 // The real desktop: Qt's boxes and dialogs, the desktop's URL handler, the
@@ -26,7 +28,10 @@ public:
     [[noreturn]] void endProgram() override;
 
 private:
+    QString chosenPath(QFileDialog& dialog);
+
     QWidget* owner_ = nullptr;
+    KindIconProvider iconProvider_;
     qint64 lastYieldMs_ = 0;
 };
 

@@ -2,6 +2,8 @@
 // search against find and fd on a synthetic tree, the result list's work at a
 // million lines, how long the event loop goes unvisited, and the first paint.
 // Everything the program does is driven through the real window's buttons.
+// With --slow-disk-kbps it instead saves 7 MB to a mirror whose writes are
+// slowed to that rate, and reports how long the event loop went unvisited.
 
 #include "Form1.h"
 #include "Measure.h"
@@ -15,11 +17,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <functional>
@@ -244,6 +250,63 @@ double childFigure(const QString& self, const QString& arguments, bool timedFrom
     return value < 0 || !timedFromStart ? value : value - start;
 }
 
+// A folder mirrored at a mount point by the slow-disk stand-in, with its
+// writes slowed to the given rate; unmounted when it goes.
+class SlowMount {
+    Q_DISABLE_COPY(SlowMount)
+
+public:
+    SlowMount(const QString& scratch, int kbps)
+        : source_(scratch + QStringLiteral("/slow-source")), point_(scratch + QStringLiteral("/slow-mount"))
+    {
+        QDir().mkpath(source_);
+        QDir().mkpath(point_);
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/scrivlist-slowfs");
+        if (QProcess::execute(program, {source_, point_, QStringLiteral("--write-kbps"), QString::number(kbps)}) != 0)
+            return;
+        for (int waited = 0; waited < 100 && !mounted(); ++waited)
+            QThread::msleep(50);
+    }
+    ~SlowMount()
+    {
+        if (mounted())
+            QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), point_});
+    }
+
+    bool mounted() const { return QStorageInfo(point_).rootPath() == point_; }
+    QString point() const { return point_; }
+
+private:
+    QString source_;
+    QString point_;
+};
+
+// What the test runner takes for "skipped".
+constexpr int SkippedExitCode = 77;
+
+int slowDiskSave(Bench& bench, int kbps)
+{
+    const SlowMount mount(bench.scratchPath(), kbps);
+    if (!mount.mounted()) {
+        std::fprintf(stderr, "scrivlist-slowfs did not mount (needs /dev/fuse and fusermount3)\n");
+        return SkippedExitCode;
+    }
+    // About 59 bytes a line with its CR LF.
+    constexpr long long SavedBytes = 7LL << 20;
+    bench.fillList(SavedBytes / 59);
+    const QString saved = mount.point() + QStringLiteral("/saved.txt");
+    bench.desktop().saveTo = saved;
+    const QString name = QStringLiteral("save to a %1 kB/s disk").arg(kbps);
+    bench.click(name, bench.form().PushButton2);
+    const double megabytes = static_cast<double>(QFileInfo(saved).size()) / (1 << 20);
+    std::printf("saved %.1f MB through a mirror writing %d kB/s\n", megabytes, kbps);
+    printFigure(name + QStringLiteral(" (ms)"), bench.figures.median(name), "ms");
+    const double gap = bench.figures.longestGapMs[name];
+    printFigure(QStringLiteral("longest event-loop gap, ") + name, gap, "ms");
+    printTarget("slow-disk longest event-loop gap ms", gap, 50);
+    return bench.desktop().errors == 0 && megabytes > 0 ? 0 : 1;
+}
+
 int runChild(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
@@ -277,6 +340,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("seed"), QStringLiteral("Seed of the tree."), QStringLiteral("n"), QStringLiteral("1")});
     parser.addOption({QStringLiteral("phrase"), QStringLiteral("Phrase searched."), QStringLiteral("text"),
                       QStringLiteral("ple1.t")});
+    parser.addOption({QStringLiteral("slow-disk-kbps"),
+                      QStringLiteral("Only save 7 MB to a mirror whose writes are slowed to this many kB/s."),
+                      QStringLiteral("n")});
     parser.addOption({QStringLiteral("tree"),
                       QStringLiteral("Keep the tree in this folder, and reuse it when it is already there."),
                       QStringLiteral("folder")});
@@ -288,6 +354,8 @@ int main(int argc, char* argv[])
     const QString self = QCoreApplication::applicationFilePath();
 
     Bench bench;
+    if (parser.isSet(QStringLiteral("slow-disk-kbps")))
+        return slowDiskSave(bench, std::max(1, parser.value(QStringLiteral("slow-disk-kbps")).toInt()));
     const QString tree = parser.isSet(QStringLiteral("tree"))
                              ? QDir(parser.value(QStringLiteral("tree"))).absolutePath()
                              : bench.scratchPath() + QStringLiteral("/tree");

@@ -2,21 +2,37 @@
 
 #include "Failure.h"
 
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-// Bytes written between two waits for the disk.
-constexpr qint64 SyncEveryBytes = qint64(8) << 20;
-
 // As many links as the system itself follows before it gives up.
 constexpr int MaxLinkHops = 40;
+
+// Saves of one target that may run at once, each under a hidden name of its own.
+constexpr int PartialSlots = 8;
+constexpr char PartialMark[] = ".scrivlist-partial-";
+constexpr qsizetype PartialMarkBytes = sizeof PartialMark - 1;
+// A name too long to take the mark is cut, and kept apart from the other
+// names cut the same way by part of its hash.
+constexpr qsizetype NameHashDigits = 8;
+
+// The system lets a program that is told to end go only once the write under
+// way returns; in pieces this size a slow disk takes it in a moment.
+constexpr qsizetype WritePieceBytes = qsizetype(64) << 10;
+
+enum class TemporaryFile { UnnamedWhereOffered, Named };
 
 QString followLinks(const QString& path)
 {
@@ -28,75 +44,205 @@ QString followLinks(const QString& path)
     return info.filePath();
 }
 
-// The temporary file is created under a short name of its own, so a name the
-// folder cannot hold would only fail at the final rename; refuse it first.
-void requireNameFits(const QString& target, const QString& path)
+// The name as it is, or cut at the start of a character to the given bytes.
+QByteArray fitted(const QByteArray& name, qsizetype bytes)
 {
-    const QFileInfo info(target);
-    const long nameMax = ::pathconf(QFile::encodeName(info.path()).constData(), _PC_NAME_MAX);
-    if (QFile::encodeName(info.fileName()).size() > (nameMax > 0 ? nameMax : NAME_MAX))
-        throw Failure::fromErrno(ENAMETOOLONG, path);
+    if (name.size() <= bytes)
+        return name;
+    qsizetype cut = bytes - 1 - NameHashDigits;
+    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
+        --cut;
+    return name.left(cut) + '~' + QCryptographicHash::hash(name, QCryptographicHash::Sha1).toHex().left(NameHashDigits);
 }
+
+// Takes the lock of the whole file for this open file, not for the process,
+// so two saves in one program keep apart as well. 0, or why it was refused.
+int lockWholeFile(int fd, short type)
+{
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
 
 class SavedFile : public ReplacingFile {
 public:
-    explicit SavedFile(const QString& path) : path_(path)
+    SavedFile(const QString& path, TemporaryFile kind) : path_(path)
     {
-        const QString target = followLinks(path);
-        if (QFileInfo(target).isDir())
-            throw Failure::fromErrno(EISDIR, path);
-        requireNameFits(target, path);
-        file_.setFileName(target);
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            fail();
+        const QFileInfo target(followLinks(path));
+        if (target.isDir())
+            fail(EISDIR);
+        const QByteArray folder = QFile::encodeName(target.path());
+        const QByteArray name = QFile::encodeName(target.fileName());
+        const long folderNameMax = ::pathconf(folder.constData(), _PC_NAME_MAX);
+        const qsizetype nameMax = folderNameMax > 0 ? folderNameMax : NAME_MAX;
+        // Refused here, or it would fail only at the final rename.
+        if (name.size() > nameMax)
+            fail(ENAMETOOLONG);
+        target_ = folder + '/' + name;
+        const qsizetype partialNameMax = std::min<qsizetype>(nameMax, NAME_MAX);
+        partialStem_ = folder + "/." + fitted(name, partialNameMax - 2 - PartialMarkBytes) + PartialMark;
+
+        struct stat old {};
+        const bool replacing = ::stat(target_.constData(), &old) == 0;
+        // A file its owner made read-only is not replaced behind their back.
+        if (replacing && ::faccessat(AT_FDCWD, target_.constData(), W_OK, AT_EACCESS) != 0)
+            fail(errno);
+        removeStalePartials();
+        if (kind == TemporaryFile::UnnamedWhereOffered)
+            openUnnamed(folder);
+        if (!fd_.valid())
+            openNamed();
+        // Some file systems keep no permissions; the save goes on without.
+        if (replacing)
+            static_cast<void>(::fchmod(fd_.get(), old.st_mode & 07777));
     }
+
+    ~SavedFile() override
+    {
+        // Gone before the lock goes with the descriptor, so no other save
+        // ever finds it unlocked.
+        if (!partialName_.isEmpty())
+            ::unlink(partialName_.constData());
+    }
+
+    SavedFile(const SavedFile&) = delete;
+    SavedFile& operator=(const SavedFile&) = delete;
 
     void write(QByteArrayView bytes) override
     {
         // A short write is followed by one more, which reports the cause.
         while (!bytes.isEmpty()) {
-            const qint64 written = file_.write(bytes.data(), bytes.size());
+            const ssize_t written = ::write(fd_.get(), bytes.data(), size_t(std::min(bytes.size(), WritePieceBytes)));
+            if (written < 0 && errno == EINTR)
+                continue;
             if (written <= 0)
-                fail();
+                fail(written < 0 ? errno : EIO);
             bytes = bytes.sliced(written);
-            unsyncedBytes_ += written;
         }
-        if (unsyncedBytes_ >= SyncEveryBytes)
-            syncToDisk();
     }
 
     void commit() override
     {
-        if (!file_.commit())
-            fail();
+        if (::fdatasync(fd_.get()) != 0)
+            fail(errno);
+        if (partialName_.isEmpty()) {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_.get());
+            partialName_ = takeFreeSlot([&](const QByteArray& name) {
+                return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                                                : errno;
+            });
+        }
+        if (::rename(partialName_.constData(), target_.constData()) != 0)
+            fail(errno);
+        partialName_.clear();
     }
 
 private:
-    // Made durable piece by piece: the wait for the disk at commit() then
-    // covers only the last piece, so a long file never freezes the window.
-    // A failure here is the write's, or it could go unreported at commit().
-    void syncToDisk()
+    // Locked as well: it takes a hidden name for a moment at commit().
+    void openUnnamed(const QByteArray& folder)
     {
-#ifdef Q_OS_UNIX
-        if (::fdatasync(file_.handle()) != 0)
-            throw Failure::fromErrno(errno, path_);
-#endif
-        unsyncedBytes_ = 0;
+        const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno != EOPNOTSUPP && errno != EISDIR)
+                fail(errno);
+            return;
+        }
+        fd_ = Descriptor(fd);
+        lockWholeFile(fd_.get(), F_WRLCK);
     }
 
-    [[noreturn]] void fail() const
+    void openNamed()
     {
-        throw Failure(file_.errorString() + QStringLiteral(": ") + path_);
+        partialName_ = takeFreeSlot([this](const QByteArray& name) {
+            Descriptor created(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!created.valid())
+                return errno;
+            // Refused: another save found it unlocked, took it for stale and
+            // removes it. A file system without locks still saves.
+            const int locked = lockWholeFile(created.get(), F_WRLCK);
+            struct stat status {};
+            if (locked == EAGAIN || locked == EACCES || (::fstat(created.get(), &status) == 0 && status.st_nlink == 0))
+                return EEXIST;
+            fd_ = std::move(created);
+            return 0;
+        });
     }
+
+    // Hidden files of this target that no running save holds locked were
+    // left by saves that were killed. Anything not proven so stays.
+    void removeStalePartials() const
+    {
+        for (int slot = 1; slot <= PartialSlots; ++slot) {
+            const QByteArray name = partialName(slot);
+            const Descriptor stale(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            struct stat opened {};
+            struct stat named {};
+            if (stale.valid() && ::fstat(stale.get(), &opened) == 0 && S_ISREG(opened.st_mode)
+                && lockWholeFile(stale.get(), F_RDLCK) == 0 && ::lstat(name.constData(), &named) == 0
+                && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+                ::unlink(name.constData());
+        }
+    }
+
+    // The first hidden name that attempt() takes; it answers 0, EEXIST for a
+    // name already in use, or the reason the save cannot go on.
+    QByteArray takeFreeSlot(const std::function<int(const QByteArray& name)>& attempt) const
+    {
+        for (int slot = 1; slot <= PartialSlots; ++slot) {
+            QByteArray name = partialName(slot);
+            const int error = attempt(name);
+            if (error == 0)
+                return name;
+            if (error != EEXIST)
+                fail(error);
+        }
+        fail(EEXIST);
+    }
+
+    QByteArray partialName(int slot) const { return partialStem_ + QByteArray::number(slot); }
+
+    [[noreturn]] void fail(int error) const { throw Failure::fromErrno(error, path_); }
 
     QString path_;
-    QSaveFile file_;
-    qint64 unsyncedBytes_ = 0;
+    QByteArray target_;
+    QByteArray partialStem_;
+    QByteArray partialName_; // empty while the file has no name
+    Descriptor fd_;
 };
 
 } // namespace
 
 std::unique_ptr<ReplacingFile> openReplacingFile(const QString& path)
 {
-    return std::make_unique<SavedFile>(path);
+    return std::make_unique<SavedFile>(path, TemporaryFile::UnnamedWhereOffered);
+}
+
+std::unique_ptr<ReplacingFile> openNamedReplacingFile(const QString& path)
+{
+    return std::make_unique<SavedFile>(path, TemporaryFile::Named);
 }

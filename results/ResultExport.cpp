@@ -1,5 +1,6 @@
 #include "ResultExport.h"
 
+#include "BackgroundWriter.h"
 #include "Desktop.h"
 #include "FileExists.h"
 #include "LineGone.h"
@@ -7,6 +8,8 @@
 #include "StepTrap.h"
 
 #include <QByteArray>
+
+#include <utility>
 
 namespace {
 
@@ -16,21 +19,20 @@ constexpr qsizetype WriteChunkBytes = qsizetype(1) << 20;
 const SaveDialogSettings SaveDialog{
     QStringLiteral("Save"), {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}, QString()};
 
-void writeLines(Desktop& desktop, const ResultModel& list, ReplacingFile& file)
+void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& file)
 {
     QByteArray chunk;
-    chunk.reserve(WriteChunkBytes);
     const qsizetype count = list.lineCount();
     for (qsizetype line = 0; line < count; ++line) {
         desktop.yieldToEventLoop();
         if (line >= list.lineCount())
             throw lineGoneFailure();
+        if (chunk.isEmpty())
+            chunk.reserve(WriteChunkBytes);
         chunk.append(list.lineBytes(line));
         chunk.append("\r\n", 2);
-        if (chunk.size() >= WriteChunkBytes) {
-            file.write(chunk);
-            chunk.resize(0);
-        }
+        if (chunk.size() >= WriteChunkBytes)
+            file.write(std::exchange(chunk, QByteArray()));
     }
     file.write(chunk);
 }
@@ -56,10 +58,15 @@ void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& 
     std::unique_ptr<ReplacingFile> file;
     if (trap.step(130, [&] { file = open(path); })) {
         trap.step(136, [&] {
-            writeLines(desktop, list, *file);
-            file->commit();
+            BackgroundWriter writer(std::move(file), desktop);
+            try {
+                writeLines(desktop, list, writer);
+            } catch (...) {
+                writer.abandon();
+                throw;
+            }
+            writer.commit();
         });
-        file.reset();
     }
     trap.step(142, [&] { setPointer(PointerState::Default); });
 }

@@ -4,3 +4,12 @@ add_test(NAME bench_smoke COMMAND scrivlist-bench --files 2000 --lines 20000 --r
 set_tests_properties(bench_smoke PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
     TIMEOUT 120)
+
+# The slow-disk save at a rate that takes a moment; skipped where FUSE cannot mount.
+if(TARGET scrivlist-slowfs)
+    add_test(NAME bench_slow_disk_smoke COMMAND scrivlist-bench --slow-disk-kbps 100000)
+    set_tests_properties(bench_slow_disk_smoke PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+        SKIP_RETURN_CODE 77
+        TIMEOUT 120)
+endif()

@@ -12,8 +12,15 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +32,18 @@ const Pointers BusyThenDefault{PointerState::Busy, PointerState::Default};
 const QString Location = QStringLiteral("in Tests.Save ");
 
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
+
+// How a scripted file's writes behave.
+enum Play { WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
+
+// The temporary file of a save: unnamed where the file system has them, or
+// the hidden named one of the file systems that have not.
+enum Temporary { Unnamed, Named };
+
+ReplacingFileOpener opener(Temporary temporary)
+{
+    return temporary == Named ? ReplacingFileOpener(openNamedReplacingFile) : ReplacingFileOpener(openReplacingFile);
+}
 
 QByteArray contents(const QString& path)
 {
@@ -40,7 +59,7 @@ QStringList entries(const QString& folder)
 // A real replacing file whose writes all fail, as on a full disk.
 class FullDiskFile : public ReplacingFile {
 public:
-    explicit FullDiskFile(const QString& path) : real_(openReplacingFile(path)), path_(path) {}
+    FullDiskFile(const QString& path, const ReplacingFileOpener& open) : real_(open(path)), path_(path) {}
     void write(QByteArrayView) override { throw Failure::fromErrno(ENOSPC, path_); }
     void commit() override { real_->commit(); }
 
@@ -48,6 +67,90 @@ private:
     std::unique_ptr<ReplacingFile> real_;
     QString path_;
 };
+
+// Held shut until the test opens it, or until it has waited too long, which
+// it records: a window that waits for the disk never gets to open it.
+class Gate {
+public:
+    void passThrough()
+    {
+        std::unique_lock lock(mutex_);
+        if (!waitingSince_)
+            waitingSince_ = std::chrono::steady_clock::now();
+        if (!opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; }))
+            timedOut_ = open_ = true;
+    }
+    void open()
+    {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    bool timedOut()
+    {
+        const std::lock_guard lock(mutex_);
+        return timedOut_;
+    }
+    bool heldFor(std::chrono::milliseconds time)
+    {
+        const std::lock_guard lock(mutex_);
+        return waitingSince_ && std::chrono::steady_clock::now() - *waitingSince_ >= time;
+    }
+
+private:
+    std::mutex mutex_;
+    std::optional<std::chrono::steady_clock::time_point> waitingSince_;
+    std::condition_variable opened_;
+    bool open_ = false;
+    bool timedOut_ = false;
+};
+
+// A real replacing file whose writes are played slowly, held at a gate, or
+// failed at the third, or whose commit fails.
+class ScriptedFile : public ReplacingFile {
+public:
+    ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
+        : real_(open(path)), path_(path), play_(play), gate_(gate)
+    {
+    }
+    void write(QByteArrayView bytes) override
+    {
+        ++writes_;
+        if (play_ == WritesBlock)
+            gate_.passThrough();
+        else if (play_ == WritesSlow)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        else if (play_ == ThirdWriteFails && writes_ == 3)
+            throw Failure::fromErrno(EIO, path_);
+        real_->write(bytes);
+    }
+    void commit() override
+    {
+        if (play_ == CommitFails)
+            throw Failure::fromErrno(EDQUOT, path_);
+        real_->commit();
+    }
+
+private:
+    std::unique_ptr<ReplacingFile> real_;
+    QString path_;
+    Play play_;
+    Gate& gate_;
+    int writes_ = 0;
+};
+
+// 0 when another open file holds a lock on the file, else why not.
+int lockedElsewhere(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    const int refused = ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
+    ::close(fd);
+    return refused == EAGAIN ? 0 : -1;
+}
 
 // While it lives, writes beyond this many bytes of a file fail for real.
 class FileSizeCap {
@@ -98,13 +201,13 @@ struct Save {
 
     void run(Fault fault = NoFault)
     {
-        ReplacingFileOpener open = openReplacingFile;
+        ReplacingFileOpener open = opener;
         if (fault == ReadOnlyFolder) // root may write anywhere, so the refusal is played
             open = [](const QString& path) -> std::unique_ptr<ReplacingFile> {
                 throw Failure::fromErrno(EACCES, path);
             };
         else if (fault == FullDisk)
-            open = [](const QString& path) { return std::make_unique<FullDiskFile>(path); };
+            open = [this](const QString& path) { return std::make_unique<FullDiskFile>(path, opener); };
         else if (fault == LineRemoved)
             desktop.onYield = [this](long long count) {
                 if (count == 2)
@@ -122,6 +225,7 @@ struct Save {
     FakeDesktop desktop;
     ResultModel list;
     Pointers pointers;
+    ReplacingFileOpener opener = openReplacingFile;
 };
 
 } // namespace
@@ -136,6 +240,12 @@ private slots:
     void replacingKeepsPermissionsAndLinks();
     void failureIsReportedOnceAndKeepsTheOldFile_data();
     void failureIsReportedOnceAndKeepsTheOldFile();
+    void slowOrBlockedDiskNeverHoldsTheWindow_data();
+    void slowOrBlockedDiskNeverHoldsTheWindow();
+    void namesAtTheLimitAreSaved_data();
+    void namesAtTheLimitAreSaved();
+    void stalePartialFileGoesAndAHeldOneStays_data();
+    void stalePartialFileGoesAndAHeldOneStays();
 };
 
 void tst_export::writesEveryLineExactly_data()
@@ -146,6 +256,7 @@ void tst_export::writesEveryLineExactly_data()
     QTest::newRow("empty list") << Lines{} << QByteArray();
     QTest::newRow("duplicates and spaces as they are") << Lines{"x ", "x ", " "} << QByteArray("x \r\nx \r\n \r\n");
     QTest::newRow("not UTF-8") << Lines{"caf\xe9.txt", "\xff\xfe"} << QByteArray("caf\xe9.txt\r\n\xff\xfe\r\n");
+    QTest::newRow("a line break in a name") << Lines{"/d/two\nlines.txt"} << QByteArray("/d/two\nlines.txt\r\n");
     // Long enough to be made durable in several pieces on the way.
     Lines many;
     QByteArray manyBytes;
@@ -177,7 +288,8 @@ void tst_export::writesEveryLineExactly()
     saveResultsAsTextFile(trap, desktop, list, [&](PointerState state) { pointer = state; });
 
     QCOMPARE(contents(path), bytes);
-    QCOMPARE(desktop.yields, lines.size());
+    // One per line; more while the window waits for the disk.
+    QVERIFY(desktop.yields >= lines.size());
     QVERIFY(busyAtEveryYield);
     QCOMPARE(pointer, PointerState::Default);
     const SaveDialogSettings& dialog = desktop.lastSaveDialog;
@@ -247,8 +359,11 @@ void tst_export::failureIsReportedOnceAndKeepsTheOldFile_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("description"); // {path} stands for the chosen path
+    QTest::addColumn<int>("temporary");
     const auto row = [](const char* tag, const QString& name, Fault fault, int line, const char* description) {
-        QTest::newRow(tag) << name << int(fault) << line << QString::fromLatin1(description);
+        for (const Temporary temporary : {Unnamed, Named})
+            QTest::addRow("%s%s", tag, temporary == Named ? ", named temporary" : "")
+                << name << int(fault) << line << QString::fromLatin1(description) << int(temporary);
     };
     row("missing folder", "missing/list.txt", NoFault, 130, "No such file or directory: {path}");
     row("under a file", "/dev/null/list.txt", NoFault, 130, "Not a directory: {path}");
@@ -266,7 +381,9 @@ void tst_export::failureIsReportedOnceAndKeepsTheOldFile()
     QFETCH(int, fault);
     QFETCH(int, line);
     QFETCH(QString, description);
+    QFETCH(int, temporary);
     Save save;
+    save.opener = opener(Temporary(temporary));
     const QString path = QDir(save.folder.path()).filePath(name);
     save.answer(path);
     save.desktop.expectError(StepTrap::composeText(description.replace(QLatin1String("{path}"), path), Location, line));
@@ -276,6 +393,140 @@ void tst_export::failureIsReportedOnceAndKeepsTheOldFile()
     QCOMPARE(contents(save.oldPath()), OldBytes);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);
+    QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
+}
+
+void tst_export::slowOrBlockedDiskNeverHoldsTheWindow_data()
+{
+    QTest::addColumn<int>("play");
+    QTest::addColumn<int>("temporary");
+    QTest::newRow("writes block") << int(WritesBlock) << int(Unnamed);
+    QTest::newRow("writes block, named temporary") << int(WritesBlock) << int(Named);
+    QTest::newRow("writes slow") << int(WritesSlow) << int(Unnamed);
+    QTest::newRow("third write fails") << int(ThirdWriteFails) << int(Unnamed);
+    QTest::newRow("third write fails, named temporary") << int(ThirdWriteFails) << int(Named);
+    QTest::newRow("commit fails, named temporary") << int(CommitFails) << int(Named);
+}
+
+void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
+{
+    QFETCH(int, play);
+    QFETCH(int, temporary);
+    Save save;
+    save.list.clear();
+    // More than the helper may have queued, so the window has to wait.
+    constexpr int Lines = 80000;
+    QByteArray expected;
+    for (int i = 0; i < Lines; ++i) {
+        save.list.append(QByteArray::number(i).rightJustified(98, '.'));
+        expected += save.list.lineBytes(i);
+        expected += "\r\n";
+    }
+    Gate gate;
+    save.opener = [&](const QString& path) {
+        return std::make_unique<ScriptedFile>(path, opener(Temporary(temporary)), Play(play), gate);
+    };
+    const QString partial = save.folder.filePath(QStringLiteral(".old.txt.scrivlist-partial-1"));
+    bool checkedWhileHeld = false;
+    bool oldFileKept = false;
+    int partialLocked = -1;
+    save.desktop.onYield = [&](long long) {
+        if (play != WritesBlock || checkedWhileHeld || !gate.heldFor(std::chrono::milliseconds(200)))
+            return;
+        checkedWhileHeld = true;
+        // The writer is held and the window still runs: nothing is replaced yet.
+        oldFileKept = contents(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
+        partialLocked = temporary == Named ? lockedElsewhere(partial) : 0;
+        gate.open();
+    };
+    const QString path = save.oldPath();
+    save.answer(path);
+    const bool fails = play == ThirdWriteFails || play == CommitFails;
+    if (fails)
+        save.desktop.expectError(StepTrap::composeText(
+            (play == CommitFails ? QStringLiteral("Disk quota exceeded: ") : QStringLiteral("Input/output error: "))
+                + path,
+            Location, 136));
+
+    save.run();
+
+    QVERIFY(!gate.timedOut());
+    QCOMPARE(contents(path), fails ? OldBytes : expected);
+    QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
+    QCOMPARE(save.pointers, BusyThenDefault);
+    QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
+    if (play == WritesBlock) {
+        QVERIFY(oldFileKept);
+        QCOMPARE(partialLocked, 0);
+    }
+    if (!fails) // it waited for the disk, with the event loop running
+        QVERIFY(save.desktop.yields > Lines);
+}
+
+void tst_export::namesAtTheLimitAreSaved_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("temporary");
+    const QByteArray twoByteCharacters = QByteArray("\xc3\xa9").repeated(125) + ".txt";
+    for (const Temporary temporary : {Unnamed, Named}) {
+        const char* kind = temporary == Named ? ", named temporary" : "";
+        for (const int bytes : {250, 254, 255})
+            QTest::addRow("%d bytes%s", bytes, kind) << QByteArray(bytes - 4, 'n') + ".txt" << int(temporary);
+        QTest::addRow("254 bytes, two to a character%s", kind) << twoByteCharacters << int(temporary);
+    }
+}
+
+void tst_export::namesAtTheLimitAreSaved()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(int, temporary);
+    Save save;
+    save.opener = opener(Temporary(temporary));
+    const QString path = save.folder.filePath(QFile::decodeName(name));
+    QVERIFY(QFile::copy(save.oldPath(), path));
+
+    save.answer(path);
+    save.run();
+
+    QCOMPARE(contents(path), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
+    QStringList left{QFile::decodeName(name), "old.txt", "sub"};
+    left.sort();
+    QCOMPARE(entries(save.folder.path()), left);
+    QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
+}
+
+void tst_export::stalePartialFileGoesAndAHeldOneStays_data()
+{
+    QTest::addColumn<int>("temporary");
+    QTest::newRow("unnamed temporary") << int(Unnamed);
+    QTest::newRow("named temporary") << int(Named);
+}
+
+void tst_export::stalePartialFileGoesAndAHeldOneStays()
+{
+    QFETCH(int, temporary);
+    Save save;
+    save.opener = opener(Temporary(temporary));
+    // Another save of the same file is running and holds the first hidden name.
+    std::unique_ptr<ReplacingFile> running = openNamedReplacingFile(save.oldPath());
+    const QStringList partials{".old.txt.scrivlist-partial-1", ".old.txt.scrivlist-partial-2"};
+    // One left by a save that was killed, and files that are not ours to remove.
+    const QStringList others{".list.txt.scrivlist-partial-1", "old.txt.Ab12Cd", ".old.txt.scrivlist-partial-x"};
+    for (const QString& name : QStringList{partials.at(1)} + others) {
+        QFile file(save.folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("partial") == 7);
+    }
+
+    save.answer(save.oldPath());
+    save.run();
+
+    QCOMPARE(contents(save.oldPath()), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
+    QStringList left = QStringList{partials.at(0), "old.txt", "sub"} + others;
+    left.sort();
+    QCOMPARE(entries(save.folder.path()), left);
+    running.reset();
+    left.removeOne(partials.at(0));
+    QCOMPARE(entries(save.folder.path()), left);
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
 }
 

@@ -50,6 +50,7 @@ private slots:
     void restoresCheck5();
     void typingWritesEveryChange();
     void choicesSurviveARestart();
+    void millionCharacterPhraseSurvivesRestartsExactly();
     void makerPageOpensOnlyOnSeven();
     void makerPageThatCannotOpenIsReportedAt110();
     void unreadableStoreStillStarts();
@@ -314,6 +315,30 @@ void tst_form1::choicesSurviveARestart()
     QCOMPARE(fixture.form->check5Value(), 1);
     fixture.form->Check5->click();
     QCOMPARE(fixture.form->check5Value(), 0);
+}
+
+void tst_form1::millionCharacterPhraseSurvivesRestartsExactly()
+{
+    // Characters of the kinds a store has to quote or escape, and one
+    // that takes two UTF-16 units.
+    const QString piece = QStringLiteral("a b,c;d=e\"f\\g#[h]\t\n\r%\u00e9\u4e2d") + QString::fromUcs4(U"\U0001F600");
+    QCOMPARE(piece.size(), 25);
+    const QString phrase = piece.repeated(40000);
+    const auto storedBytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    FormFixture fixture;
+    fixture.form->Form_Load();
+    fixture.settings->write(QStringLiteral("Text1"), phrase);
+    const QByteArray stored = storedBytes(fixture.settingsPath());
+
+    for (int start = 1; start <= 2; ++start) {
+        fixture.restart();
+        fixture.form->Form_Load();
+        QVERIFY2(fixture.form->Text1->text() == phrase, qPrintable(QString::number(start)));
+        QVERIFY2(storedBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
+    }
 }
 
 void tst_form1::makerPageOpensOnlyOnSeven()

@@ -1,0 +1,141 @@
+#include "KindIconProvider.h"
+
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Entries opened in a folder (folders aside) since it was made.
+class OpenWatch {
+    Q_DISABLE_COPY(OpenWatch)
+
+public:
+    explicit OpenWatch(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
+    }
+    ~OpenWatch() { ::close(fd_); }
+
+    QStringList opened() const
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t size; (size = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && (event->mask & IN_ISDIR) == 0)
+                    names << QFile::decodeName(event->name);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return names;
+    }
+
+private:
+    int fd_;
+};
+
+// Lets a reader stuck opening the pipe go after a while, and says so.
+class PipeRescue {
+    Q_DISABLE_COPY(PipeRescue)
+
+public:
+    explicit PipeRescue(const QString& pipe)
+        : thread_([this, path = QFile::encodeName(pipe)] {
+              for (int waited = 0; waited < 100 && !done_; ++waited)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              if (done_)
+                  return;
+              rescued_ = true;
+              ::close(::open(path.constData(), O_WRONLY | O_NONBLOCK));
+          })
+    {
+    }
+    ~PipeRescue()
+    {
+        done_ = true;
+        thread_.join();
+    }
+    bool rescued() const { return rescued_; }
+
+private:
+    std::atomic<bool> done_{false};
+    std::atomic<bool> rescued_{false};
+    std::thread thread_;
+};
+
+} // namespace
+
+class tst_dialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void entriesAreShownWithoutOpeningThem();
+};
+
+void tst_dialogs::entriesAreShownWithoutOpeningThem()
+{
+    QTemporaryDir folder;
+    const auto path = [&](const char* name) { return folder.filePath(QLatin1String(name)); };
+    for (const char* name : {"notes", "list.txt"}) {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("plain words\n") > 0);
+    }
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+    // A pipe blocks whoever opens it to read; behind a link it looks like a file.
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QVERIFY(QFile::link(QStringLiteral("pipe"), path("pipe-link")));
+    QVERIFY(QFile::link(QStringLiteral("notes"), path("notes-link")));
+    const QStringList names{"list.txt", "notes", "notes-link", "pipe", "pipe-link", "sub"};
+    const PipeRescue rescue(path("pipe"));
+    const OpenWatch watch(folder.path());
+    KindIconProvider provider;
+
+    QStringList types;
+    for (const QString& name : names) {
+        const QFileInfo info(folder.filePath(name));
+        QVERIFY(!provider.icon(info).isNull());
+        types << provider.type(info);
+    }
+    QCOMPARE(watch.opened(), QStringList());
+    QCOMPARE(types.at(names.indexOf("notes")), QStringLiteral("File"));
+    QCOMPARE(types.at(names.indexOf("sub")), QStringLiteral("Folder"));
+    QVERIFY(types.at(names.indexOf("list.txt")) != QStringLiteral("File"));
+
+    // The same folder in the dialog, until every entry has its type; it
+    // lists pipes too, as it does in /dev.
+    QFileDialog dialog;
+    showEntriesByKind(dialog, provider);
+    dialog.setFilter(dialog.filter() | QDir::System);
+    dialog.setDirectory(folder.path());
+    dialog.show();
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    QVERIFY(model != nullptr);
+    const QModelIndex shown = model->index(folder.path());
+    QTRY_COMPARE(model->rowCount(shown), names.size());
+    QStringList typesShown;
+    QTRY_VERIFY((typesShown =
+                     [&] {
+                         QStringList all;
+                         for (int row = 0; row < model->rowCount(shown); ++row)
+                             all << model->type(model->index(row, 0, shown));
+                         return all;
+                     }())
+                    .count(QString())
+                == 0);
+
+    QVERIFY(!rescue.rescued());
+    QCOMPARE(watch.opened(), QStringList());
+}
+
+QTEST_MAIN(tst_dialogs)
+#include "tst_dialogs.moc"
