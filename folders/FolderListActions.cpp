@@ -3,6 +3,7 @@
 #include "Desktop.h"
 #include "FolderListModel.h"
 #include "Paths.h"
+#include "SkipEntries.h"
 #include "StepTrap.h"
 
 #include <QFileInfo>
@@ -32,13 +33,25 @@ FolderListActions::FolderListActions(Desktop& desktop, FolderListModel& folderLi
 
 void FolderListActions::addPickedFolder(StepTrap& trap)
 {
+    addFromPicker(trap, QStringLiteral("Please select folder:"),
+                  [](const QString& path) { return NormalizePath(path); });
+}
+
+void FolderListActions::addSkippedFolder(StepTrap& trap)
+{
+    addFromPicker(trap, QStringLiteral("Please select folder to skip:"),
+                  [](const QString& path) { return skipEntryFor(NormalizePath(path)); });
+}
+
+void FolderListActions::addFromPicker(StepTrap& trap, const QString& prompt,
+                                      const std::function<QString(const QString&)>& entry)
+{
     QString path;
-    trap.step(100,
-              [&] { path = desktop_.pickFolder(QStringLiteral("Please select folder:"), hooks_.readLastFolder()); });
+    trap.step(100, [&] { path = desktop_.pickFolder(prompt, hooks_.readLastFolder()); });
     if (trap.test(102, [&] { return path.isEmpty(); }))
         return;
     trap.step(104, [&] { hooks_.setPointer(PointerState::Busy); });
-    trap.step(106, [&] { folderList_.append(NormalizePath(path)); });
+    trap.step(106, [&] { folderList_.append(entry(path)); });
     // The picker opens where the user last was.
     trap.step(106, [&] { hooks_.writeLastFolder(path); });
     trap.step(108, [&] { hooks_.setPointer(PointerState::Default); });
@@ -72,4 +85,22 @@ void FolderListActions::addSampleFolder(StepTrap& trap)
         // Whether the desktop could open it is not looked at.
         trap.step(104, [&] { desktop_.openExternally(programFolder_ + QStringLiteral("/Samples/")); });
     trap.step(104, [&] { hooks_.setPhrase(QStringLiteral("ple1.t")); });
+}
+
+void FolderListActions::addSkippedName(StepTrap& trap)
+{
+    QString name;
+    trap.step(100, [&] { name = desktop_.inputText(QStringLiteral("Skip every folder named: ")); });
+    if (trap.test(102, [&] { return name.isEmpty(); }))
+        return;
+    // Such a name could never match, and the entry would look like a path.
+    if (trap.test(104, [&] { return !isFolderName(name); })) {
+        trap.step(106, [&] {
+            desktop_.message(QStringLiteral("\"%1\" is not a folder name: a folder name has no \"/\" in it and is "
+                                            "not \".\" or \"..\".")
+                                 .arg(name));
+        });
+        return;
+    }
+    trap.step(108, [&] { folderList_.append(skipEntryFor(name)); });
 }

@@ -24,8 +24,8 @@ struct FolderListHooks {
 bool holdsLocalFolder(const QList<QUrl>& urls);
 
 // What adds to the folder list: a folder from the picker, folders dropped
-// from a file manager, and the sample folder beside the program with its
-// demonstration phrase.
+// from a file manager, the sample folder beside the program with its
+// demonstration phrase, and the entries that skip a folder or a folder name.
 class FolderListActions {
 public:
     FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder, FolderListHooks hooks);
@@ -36,8 +36,15 @@ public:
     // remote URLs are passed over.
     void addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls);
     void addSampleFolder(StepTrap& trap);
+    // A folder from the picker, skipped with all below it.
+    void addSkippedFolder(StepTrap& trap);
+    // A folder name from the input box, skipped wherever it occurs.
+    void addSkippedName(StepTrap& trap);
 
 private:
+    // The picker's folder, as entry(path) gives it.
+    void addFromPicker(StepTrap& trap, const QString& prompt, const std::function<QString(const QString&)>& entry);
+
     Desktop& desktop_;
     FolderListModel& folderList_;
     QString programFolder_;

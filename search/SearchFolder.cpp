@@ -19,7 +19,9 @@ constexpr std::chrono::milliseconds ListingWaitSlice{2};
 } // namespace
 
 SearchFolder::SearchFolder(const WalkContext& context, const QString& folder, bool includeSubfolders)
-    : context_(context), folder_(folder), feed_(context.reader, QFile::encodeName(folder), includeSubfolders)
+    : context_(context),
+      folder_(folder),
+      feed_(context.reader, QFile::encodeName(folder), includeSubfolders, context.skip)
 {
 }
 

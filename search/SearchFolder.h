@@ -3,6 +3,7 @@
 #include "FolderFeed.h"
 #include "FolderReader.h"
 #include "ResultLine.h"
+#include "SkipRules.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +24,7 @@ struct WalkContext {
     const bool& stopRequested;
     const SearchControls& controls; // the result form is read for every matching file
     std::shared_ptr<FolderReader> reader;
+    SkipRules skip; // folders no walk opens
 };
 
 // The walk of one folder-list entry: the files of a folder, then, when asked,

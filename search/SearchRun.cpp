@@ -2,9 +2,11 @@
 
 #include "Desktop.h"
 #include "Failure.h"
+#include "FolderListSkips.h"
 #include "SearchFolder.h"
 #include "StepTrap.h"
 #include "folders/FolderListModel.h"
+#include "folders/SkipEntries.h"
 #include "results/ResultModel.h"
 
 #include <algorithm>
@@ -45,7 +47,7 @@ void SearchRun::click(StepTrap& trap)
     trap.step(114, [&] { controls_.setPointer(PointerState::Busy); });
     int includeSubfolders = 0;
     trap.step(118, [&] { includeSubfolders = controls_.includeSubfolders(); });
-    if (trap.test(120, [&] { return folderList_.entryCount() >= 1; })) {
+    if (trap.test(120, [&] { return walkedEntryCount(folderList_) >= 1; })) {
         walkEntries(trap, includeSubfolders);
         trap.step(136, [&] {
             folderList_.setHeaderText(QStringLiteral("Folder(s)"));
@@ -64,9 +66,12 @@ void SearchRun::click(StepTrap& trap)
 
 void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
 {
-    const WalkContext context{desktop_, folderList_, results_, StopRequested, controls_, reader_};
+    WalkContext context{desktop_, folderList_, results_, StopRequested, controls_, reader_, {}};
     qsizetype count = 0;
-    trap.step(122, [&] { count = folderList_.entryCount(); });
+    trap.step(122, [&] {
+        count = folderList_.entryCount();
+        context.skip = skipRulesOf(folderList_);
+    });
     for (qsizetype position = 0; position < count; ++position) {
         trap.step(124, [&] { desktop_.yieldToEventLoop(); });
         if (trap.test(126, [&] { return StopRequested; }))
@@ -78,7 +83,7 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
                 throw Failure(QStringLiteral("Index out of bounds"));
             entry = folderList_.entry(position);
         });
-        if (!read)
+        if (!read || readSkipEntry(entry))
             continue;
         std::optional<SearchFolder> walk;
         bool opened = false;

@@ -2,6 +2,7 @@
 #include "StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
+#include "folders/SkipEntries.h"
 
 #include <QtTest>
 
@@ -50,6 +51,12 @@ private slots:
     void pickerOpensAtTheLastFolder();
     void sampleFolder_data();
     void sampleFolder();
+    void skipAFolder_data();
+    void skipAFolder();
+    void skipFoldersNamed_data();
+    void skipFoldersNamed();
+    void readSkipEntry_data();
+    void readSkipEntry();
 };
 
 void tst_folders::addFolder_data()
@@ -127,6 +134,98 @@ void tst_folders::sampleFolder()
     // The pointer is not this action's to touch.
     QCOMPARE(folders.pointer, PointerState::Arrow);
     QVERIFY(folders.desktop.problems().isEmpty());
+}
+
+void tst_folders::skipAFolder_data()
+{
+    QTest::addColumn<QString>("picked"); // empty is Cancel
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("lastFolder");
+    QTest::addColumn<PointerState>("pointer");
+    QTest::newRow("cancel") << "" << QStringList{} << "/srv" << PointerState::Arrow;
+    QTest::newRow("a folder") << "/srv/src/build" << QStringList{"-/srv/src/build"} << "/srv/src/build"
+                              << PointerState::Default;
+    QTest::newRow("normalised") << "/srv//src" << QStringList{"-/srv/src"} << "/srv//src" << PointerState::Default;
+}
+
+void tst_folders::skipAFolder()
+{
+    QFETCH(QString, picked);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, lastFolder);
+    QFETCH(PointerState, pointer);
+    FolderHarness folders;
+    folders.lastFolder = QStringLiteral("/srv");
+    folders.desktop.expectFolderPick(picked);
+    folders.actions.addSkippedFolder(folders.trap);
+    QCOMPARE(folders.entries(), entries);
+    QCOMPARE(folders.desktop.lastPickFolderPrompt, QStringLiteral("Please select folder to skip:"));
+    // The picker opens where the user last was, as when adding a folder.
+    QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
+    QCOMPARE(folders.lastFolder, lastFolder);
+    QCOMPARE(folders.pointer, pointer);
+}
+
+void tst_folders::skipFoldersNamed_data()
+{
+    QTest::addColumn<QString>("answer"); // empty is Cancel or an empty answer
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("message"); // empty for none
+    const QString notAName =
+        QStringLiteral("\"%1\" is not a folder name: a folder name has no \"/\" in it and is not \".\" or \"..\".");
+    QTest::newRow("cancel") << "" << QStringList{} << "";
+    QTest::newRow("a name") << "node_modules" << QStringList{"-node_modules"} << "";
+    QTest::newRow("a hidden name") << ".git" << QStringList{"-.git"} << "";
+    QTest::newRow("case and spaces kept") << " My Build " << QStringList{"- My Build "} << "";
+    QTest::newRow("a name with a minus") << "-old" << QStringList{"--old"} << "";
+    QTest::newRow("a path is no name") << "src/build" << QStringList{} << notAName.arg("src/build");
+    QTest::newRow("dot dot") << ".." << QStringList{} << notAName.arg("..");
+}
+
+void tst_folders::skipFoldersNamed()
+{
+    QFETCH(QString, answer);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, message);
+    FolderHarness folders;
+    folders.list.append(QStringLiteral("/srv"));
+    folders.desktop.expectInput(QStringLiteral("Skip every folder named: "), answer);
+    if (!message.isEmpty())
+        folders.desktop.expectMessage(message);
+    folders.actions.addSkippedName(folders.trap);
+    QCOMPARE(folders.entries(), QStringList{"/srv"} + entries);
+    QCOMPARE(folders.pointer, PointerState::Arrow);
+    QVERIFY(folders.desktop.problems().isEmpty());
+}
+
+void tst_folders::readSkipEntry_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("kind"); // -1 for an entry that is walked
+    QTest::addColumn<QString>("target");
+    QTest::newRow("a folder") << "/srv/src" << -1 << "";
+    QTest::newRow("a skipped path") << "-/srv/src/build" << int(SkipEntry::Kind::Folder) << "/srv/src/build";
+    QTest::newRow("the root") << "-/" << int(SkipEntry::Kind::Folder) << "/";
+    QTest::newRow("a skipped name") << "-node_modules" << int(SkipEntry::Kind::Name) << "node_modules";
+    QTest::newRow("a name with a minus") << "--old" << int(SkipEntry::Kind::Name) << "-old";
+}
+
+void tst_folders::readSkipEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, kind);
+    QFETCH(QString, target);
+    const std::optional<SkipEntry> skip = ::readSkipEntry(entry);
+    QCOMPARE(skip.has_value(), kind >= 0);
+    if (skip) {
+        QCOMPARE(int(skip->kind), kind);
+        QCOMPARE(skip->target, target);
+        QCOMPARE(skipEntryFor(skip->target), entry);
+    }
+    FolderListModel list;
+    list.append(entry);
+    list.append(QStringLiteral("/srv"));
+    QCOMPARE(walkedEntryCount(list), kind >= 0 ? 1 : 2);
 }
 
 QTEST_MAIN(tst_folders)

@@ -1,10 +1,12 @@
 #include "SearchHarness.h"
+#include "folders/ListRemoval.h"
 #include "search/FolderFeed.h"
 #include "search/ResultLine.h"
 #include "search/SkipRules.h"
 
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -189,6 +191,13 @@ private slots:
     void skipRules();
     void skippedFoldersAreNeverOpened_data();
     void skippedFoldersAreNeverOpened();
+    void skipEntriesOfTheFolderList_data();
+    void skipEntriesOfTheFolderList();
+    void skippedFolderThatWouldFailGivesNoBox_data();
+    void skippedFolderThatWouldFailGivesNoBox();
+    void onlySkipEntriesIsAnEmptyList();
+    void skipEntryRemovedWithDelete();
+    void skipEntriesThatMatchNothingChangeNoLine();
 };
 
 void tst_walk::filesComeBeforeSubfoldersDepthFirst()
@@ -625,6 +634,139 @@ void tst_walk::skippedFoldersAreNeverOpened()
     for (const QByteArray& path : reader->readPaths())
         QVERIFY2(!path.endsWith("hung") && !path.endsWith("locked") && !rules.skipsWalkOf(path), path.constData());
     reader->release();
+}
+
+// Two folder-list entries, one and two, with folders named cache at several
+// depths and a build folder in each. Every file name is unique, so the lines
+// of "Just Filename" tell which folders were walked.
+const QStringList SkipTree{"one/a1.txt",           "one/cache/a2.txt",          "one/src/a3.txt",
+                           "one/src/cache/a4.txt", "one/src/cache/deep/a5.txt", "one/src/lib/cache/a6.txt",
+                           "one/build/a7.txt",     "one/build/out/a8.txt",      "two/b1.txt",
+                           "two/cache/b2.txt",     "two/build/b3.txt",          "two/Cache/b4.txt"};
+
+void tst_walk::skipEntriesOfTheFolderList_data()
+{
+    // Entries as they stand in the folder list; %1 is the temporary folder.
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList all{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt",
+                          "a7.txt", "a8.txt", "b1.txt", "b2.txt", "b3.txt", "b4.txt"};
+    QTest::newRow("no skip entries") << QStringList{"%1/one", "%1/two"} << all;
+    QTest::newRow("a name, at every depth of both entries")
+        << QStringList{"%1/one", "-cache", "%1/two"}
+        << QStringList{"a1.txt", "a3.txt", "a7.txt", "a8.txt", "b1.txt", "b3.txt", "b4.txt"};
+    QTest::newRow("a name placed after the entries")
+        << QStringList{"%1/one", "%1/two", "-build"}
+        << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "b1.txt", "b2.txt", "b4.txt"};
+    QTest::newRow("a path, with all below it") << QStringList{"-%1/one/build", "%1/one", "%1/two"}
+                                               << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt",
+                                                              "a6.txt", "b1.txt", "b2.txt", "b3.txt", "b4.txt"};
+    QTest::newRow("a path two levels down") << QStringList{"%1/one", "-%1/one/src/cache"}
+                                            << QStringList{"a1.txt", "a2.txt", "a3.txt", "a6.txt", "a7.txt", "a8.txt"};
+    QTest::newRow("a path that is a whole entry")
+        << QStringList{"%1/one", "%1/two", "-%1/two"}
+        << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "a7.txt", "a8.txt"};
+    QTest::newRow("a path above an entry") << QStringList{"%1/one", "%1/two", "-%1"} << QStringList{};
+    QTest::newRow("names and paths together")
+        << QStringList{"%1/one", "%1/two", "-cache", "-%1/one/build/out", "-Cache"}
+        << QStringList{"a1.txt", "a3.txt", "a7.txt", "b1.txt", "b3.txt"};
+}
+
+void tst_walk::skipEntriesOfTheFolderList()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    makeTree(dir.path(), SkipTree);
+    Harness harness;
+    for (const QString& entry : entries)
+        harness.folders.append(QString(entry).replace(QStringLiteral("%1"), dir.path()));
+    harness.desktop.expectMessage(QStringLiteral("Done."));
+    harness.click();
+    QCOMPARE(harness.sortedLines(), expected);
+    // Skip entries are never searched themselves.
+    for (const QString& header : std::as_const(harness.headers))
+        QVERIFY2(!header.startsWith(QStringLiteral("Searching -")), qPrintable(header));
+    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+}
+
+void tst_walk::skippedFolderThatWouldFailGivesNoBox_data()
+{
+    QTest::addColumn<QString>("skip"); // %1 is the temporary folder
+    QTest::addColumn<bool>("box");
+    QTest::newRow("not skipped, for comparison") << QString() << true;
+    QTest::newRow("skipped by name") << "-cache" << false;
+    QTest::newRow("skipped by path") << "-%1/one/src/cache" << false;
+}
+
+void tst_walk::skippedFolderThatWouldFailGivesNoBox()
+{
+    QFETCH(QString, skip);
+    QFETCH(bool, box);
+    QTemporaryDir dir;
+    makeTree(dir.path(), SkipTree);
+    Harness harness;
+    harness.reader->failures.insert(QFile::encodeName(dir.path() + QStringLiteral("/one/src/cache")), EACCES);
+    harness.folders.append(dir.path() + QStringLiteral("/one"));
+    if (!skip.isEmpty())
+        harness.folders.append(skip.replace(QStringLiteral("%1"), dir.path()));
+    if (box)
+        harness.desktop.expectError();
+    harness.desktop.expectMessage(QStringLiteral("Done."));
+    harness.click();
+    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+    QCOMPARE(harness.reader->readPaths().contains(QFile::encodeName(dir.path() + QStringLiteral("/one/src/cache"))),
+             box);
+}
+
+void tst_walk::onlySkipEntriesIsAnEmptyList()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), SkipTree);
+    Harness harness;
+    harness.folders.append(QStringLiteral("-cache"));
+    harness.folders.append(QStringLiteral("-") + dir.path());
+    harness.desktop.expectMessage(QStringLiteral("No folders added."),
+                                  [&] { QCOMPARE(harness.pointer, PointerState::Busy); });
+    harness.click();
+    QCOMPARE(harness.results.lineCount(), 0);
+    QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+    QCOMPARE(harness.pointer, PointerState::Default);
+    QVERIFY(harness.reader->readPaths().isEmpty());
+    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+}
+
+void tst_walk::skipEntryRemovedWithDelete()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), SkipTree);
+    Harness harness;
+    harness.folders.append(QStringLiteral("-cache"));
+    // The Delete key of the folder list, on the selected skip entry.
+    QItemSelectionModel selection(&harness.folders);
+    selection.select(harness.folders.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    removeSelectedRow(&selection, false, [&](int row) { harness.folders.removeEntry(row); });
+    QCOMPARE(harness.folders.entryCount(), 0);
+    harness.search(dir.path() + QStringLiteral("/two"));
+    QCOMPARE(harness.sortedLines(), QStringList({"b1.txt", "b2.txt", "b3.txt", "b4.txt"}));
+    QVERIFY(harness.desktop.problems().isEmpty());
+}
+
+void tst_walk::skipEntriesThatMatchNothingChangeNoLine()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), SkipTree);
+    const auto linesOf = [&](const QStringList& skips) {
+        Harness harness;
+        harness.option = ResultForm::PathAndFilename;
+        harness.folders.append(dir.path() + QStringLiteral("/one"));
+        for (const QString& skip : skips)
+            harness.folders.append(skip);
+        harness.search(dir.path() + QStringLiteral("/two"));
+        return harness.lines();
+    };
+    // The same lines in the same order, byte for byte.
+    QCOMPARE(linesOf({QStringLiteral("-nowhere"), QStringLiteral("-/no/such/folder")}), linesOf({}));
 }
 
 QTEST_GUILESS_MAIN(tst_walk)

@@ -1,0 +1,24 @@
+#include "FolderListSkips.h"
+
+#include "FolderFeed.h"
+#include "folders/FolderListModel.h"
+#include "folders/SkipEntries.h"
+
+#include <QFile>
+
+SkipRules skipRulesOf(const FolderListModel& list)
+{
+    SkipRules rules;
+    for (qsizetype position = 0; position < list.entryCount(); ++position) {
+        const std::optional<SkipEntry> skip = readSkipEntry(list.entry(position));
+        if (!skip)
+            continue;
+        const QByteArray target = QFile::encodeName(skip->target);
+        // Paths are compared as the walk reports them.
+        if (skip->kind == SkipEntry::Kind::Folder)
+            rules.addFolder(reportedFolderPath(target));
+        else
+            rules.addName(target);
+    }
+    return rules;
+}
