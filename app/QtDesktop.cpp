@@ -1,11 +1,17 @@
 #include "QtDesktop.h"
 
+#include "Paths.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QUrl>
 
 #include <chrono>
@@ -45,6 +51,20 @@ QMessageBox::StandardButton showBox(QWidget* owner, QMessageBox::Icon icon, cons
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// The folder that holds a file or folder; the root holds itself.
+QByteArray containingFolder(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith(NativeSeparator))
+        path.chop(1);
+    const qsizetype separator = path.lastIndexOf(NativeSeparator);
+    return separator <= 0 ? QByteArray(1, NativeSeparator) : path.left(separator);
+}
+
+void openFolder(const QByteArray& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromEncoded(localFileUrl(folder)));
 }
 
 } // namespace
@@ -130,6 +150,41 @@ bool QtDesktop::trySetClipboardText(const QString& text)
         return false;
     clipboard->setText(text);
     return true;
+}
+
+bool QtDesktop::trySetClipboardData(const QMimeData& data)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    // The clipboard takes what it is given, so it gets a copy.
+    auto* copy = new QMimeData;
+    for (const QString& format : data.formats())
+        copy->setData(format, data.data(format));
+    clipboard->setMimeData(copy);
+    return true;
+}
+
+void QtDesktop::showInFileManager(const QByteArray& path)
+{
+    const QByteArray folder = containingFolder(path);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openFolder(folder);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    // The URL is ASCII whatever bytes the name holds.
+    call << QStringList{QString::fromLatin1(localFileUrl(path))} << QString();
+    // The answer comes later; without a file manager to give it, the folder opens instead.
+    auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer, [folder](QDBusPendingCallWatcher* reply) {
+        if (reply->isError())
+            openFolder(folder);
+        reply->deleteLater();
+    });
 }
 
 void QtDesktop::yieldToEventLoop()

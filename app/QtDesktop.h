@@ -9,7 +9,7 @@ class QFileDialog;
 class QWidget;
 
 // The real desktop: Qt's boxes and dialogs, the desktop's URL handler, the
-// system clipboard and the event loop.
+// file manager over the session bus, the system clipboard and the event loop.
 class QtDesktop : public Desktop {
 public:
     // Boxes and dialogs are centred over this window.
@@ -24,6 +24,8 @@ public:
     bool openExternally(const QString& urlOrFolder) override;
     bool tryClearClipboard() override;
     bool trySetClipboardText(const QString& text) override;
+    bool trySetClipboardData(const QMimeData& data) override;
+    void showInFileManager(const QByteArray& path) override;
     void yieldToEventLoop() override;
     [[noreturn]] void endProgram() override;
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+class QMimeData;
 
 // What the save dialog is asked for; mapped onto the platform dialog by the
 // real desktop and inspected by tests.
@@ -36,6 +39,11 @@ public:
     // One attempt each; false when the clipboard could not be had.
     virtual bool tryClearClipboard() = 0;
     virtual bool trySetClipboardText(const QString& text) = 0;
+    // Places data in several formats at once; one attempt, false on failure.
+    virtual bool trySetClipboardData(const QMimeData& data) = 0;
+    // Asks the file manager to show this file or folder selected, or at least
+    // to open the folder that holds it. Never waits and reports nothing.
+    virtual void showInFileManager(const QByteArray& path) = 0;
     // Lets pending window events run. Called very often by long work; the
     // real one only processes events when a few milliseconds have passed.
     virtual void yieldToEventLoop() = 0;

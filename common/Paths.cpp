@@ -70,6 +70,11 @@ QByteArray ParentFolderName(const QByteArray& path, char separator)
     return parentFolderName(path, separator);
 }
 
+QByteArray localFileUrl(QByteArrayView path)
+{
+    return QByteArrayLiteral("file://") + path.toByteArray().toPercentEncoding("/");
+}
+
 QString programFolder()
 {
     return QCoreApplication::applicationDirPath();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 
@@ -20,6 +21,11 @@ QByteArray NormalizePath(const QByteArray& path, char separator = NativeSeparato
 // that holds the named file. Throws Failure when the path has no separator.
 QString ParentFolderName(const QString& path, char separator = NativeSeparator);
 QByteArray ParentFolderName(const QByteArray& path, char separator = NativeSeparator);
+
+// The file URL of an absolute path, every byte but the unreserved ones and
+// the separators percent-encoded: a name that is not valid UTF-8 keeps its
+// exact bytes, so whoever reads the URL finds the real file.
+QByteArray localFileUrl(QByteArrayView path);
 
 // The folder of the running executable, without a trailing separator.
 QString programFolder();

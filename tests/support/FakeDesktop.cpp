@@ -1,5 +1,6 @@
 #include "FakeDesktop.h"
 
+#include <QMimeData>
 #include <QTest>
 
 namespace {
@@ -167,4 +168,22 @@ void FakeDesktop::yieldToEventLoop()
     ++yields;
     if (onYield)
         onYield(yields);
+}
+
+void FakeDesktop::showInFileManager(const QByteArray& path)
+{
+    shownInFileManager << path;
+}
+
+bool FakeDesktop::trySetClipboardData(const QMimeData& data)
+{
+    ++setDataAttempts;
+    if (setDataFailuresLeft > 0) {
+        --setDataFailuresLeft;
+        return false;
+    }
+    clipboardData.clear();
+    for (const QString& format : data.formats())
+        clipboardData.insert(format, data.data(format));
+    return true;
 }

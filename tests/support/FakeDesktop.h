@@ -2,6 +2,8 @@
 
 #include "Desktop.h"
 
+#include <QByteArrayList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +84,14 @@ public:
     bool trySetClipboardText(const QString& text) override;
     void yieldToEventLoop() override;
     void endProgram() override { programEnded = true; }
+
+    // Handing results to other programs: the file manager and clipboard data.
+    QByteArrayList shownInFileManager;
+    QMap<QString, QByteArray> clipboardData; // each format of the last data placed
+    int setDataFailuresLeft = 0;
+    int setDataAttempts = 0;
+    void showInFileManager(const QByteArray& path) override;
+    bool trySetClipboardData(const QMimeData& data) override;
 
 private:
     std::optional<Expected> take(Kind kind, const QString& text);
