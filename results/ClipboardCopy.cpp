@@ -52,6 +52,11 @@ bool SetClipboardText(Desktop& desktop, const QString& text)
     return tryRepeatedly([&] { return desktop.trySetClipboardText(text); });
 }
 
+bool SetClipboardData(Desktop& desktop, const QMimeData& data)
+{
+    return tryRepeatedly([&] { return desktop.trySetClipboardData(data); });
+}
+
 void CopyListToClipboard(Desktop& desktop, const CopySource& list)
 {
     if (list.rowCount() == 0)

@@ -3,6 +3,7 @@
 #include "ClipboardText.h"
 
 class Desktop;
+class QMimeData;
 class ResultModel;
 class StepTrap;
 
@@ -20,10 +21,11 @@ private:
     const ResultModel& list_;
 };
 
-// Empty the clipboard, or place a text on it, trying up to 1000 times. They
-// never fail; SetClipboardText tells whether the text was placed.
+// Empty the clipboard, or place a text or data on it, trying up to 1000
+// times. They never fail; the setters tell whether it was placed.
 void ClearClipboard(Desktop& desktop);
 bool SetClipboardText(Desktop& desktop, const QString& text);
+bool SetClipboardData(Desktop& desktop, const QMimeData& data);
 
 // Puts the ticked rows on the clipboard as a text table. An empty list leaves
 // the clipboard untouched, and so does a failure, which is thrown.

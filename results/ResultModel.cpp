@@ -1,5 +1,9 @@
 #include "ResultModel.h"
 
+#include "FileHandover.h"
+
+#include <QMimeData>
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -193,7 +197,8 @@ Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled
+           | Qt::ItemNeverHasChildren;
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -201,4 +206,23 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
         return header_;
     return {};
+}
+
+QStringList ResultModel::mimeTypes() const
+{
+    return {QStringLiteral("text/plain"), QStringLiteral("text/uri-list")};
+}
+
+QMimeData* ResultModel::mimeData(const QModelIndexList& indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& cell : indexes)
+        if (cell.isValid() && cell.row() < shownRows_)
+            rows.push_back(cell.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    FileHandover handover;
+    for (const int row : rows)
+        handover.add(lineBytes(row));
+    return handover.dragData().release();
 }

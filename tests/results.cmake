@@ -1,3 +1,4 @@
 scrivlist_test(tst_filters scrivlist_results)
 scrivlist_test(tst_export scrivlist_results)
 scrivlist_test(tst_copy scrivlist_results)
+scrivlist_test(tst_handover scrivlist_results)
