@@ -13,6 +13,7 @@
 #include "folders/ListRemoval.h"
 #include "help/HelpLinks.h"
 #include "results/ClipboardCopy.h"
+#include "results/FileHandover.h"
 #include "results/ResultExport.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
@@ -20,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -128,6 +130,20 @@ bool acceptFolderDrag(QDropEvent& event)
     event.setDropAction(action);
     event.accept();
     return true;
+}
+
+// The Menu key and Shift+F10 open a list's menu.
+bool isMenuKey(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier);
+}
+
+// Where a menu opened from the keyboard appears: below the current line, or
+// at the top of an empty list.
+QPoint keyboardMenuPosition(const QAbstractItemView& list)
+{
+    const QRect line = list.visualRect(list.currentIndex());
+    return list.viewport()->mapToGlobal(line.isValid() ? line.bottomLeft() : QPoint(0, 0));
 }
 
 // The control and, for a list, its viewport and header: the parts its events come from.
@@ -264,7 +280,10 @@ void Form1::createControls()
     ListView1->setModel(folderList_);
     ListView2->setModel(resultList_);
     ListView1->setAcceptDrops(true);
-    ListView2Menu = new QMenu(ListView2);
+    // Lines leave the list as copies; nothing can be dropped on it.
+    ListView2->setDragDropMode(QAbstractItemView::DragOnly);
+    ListView2->setDefaultDropAction(Qt::CopyAction);
+    createMenus();
     Check5->setCheckState(Qt::Checked);
     Text1->setMaxLength(std::numeric_limits<int>::max()); // the toolkit's 32767 would cut a stored phrase
 
@@ -326,29 +345,43 @@ void Form1::wireEvents()
     for (const auto& [control, target] : hovers)
         routeEvents(control, target);
 
-    const std::tuple<QTableView*, void (Form1::*)(int), void (Form1::*)()> lists[] = {
-        {ListView1, &Form1::ListView1_KeyDown, &Form1::ListView1_DblClick},
-        {ListView2, &Form1::ListView2_KeyDown, &Form1::ListView2_DblClick},
+    const std::tuple<QTableView*, void (Form1::*)(int), void (Form1::*)(), void (Form1::*)(const QPoint&)> lists[] = {
+        {ListView1, &Form1::ListView1_KeyDown, &Form1::ListView1_DblClick, &Form1::ListView1_ContextMenu},
+        {ListView2, &Form1::ListView2_KeyDown, &Form1::ListView2_DblClick, &Form1::ListView2_ContextMenu},
     };
-    for (const auto& [list, keyDown, doubleClick] : lists)
+    for (const auto& [list, keyDown, doubleClick, contextMenu] : lists)
         for (QWidget* part : partsOf(list)) {
             EventHandlers& handlers = eventHandlers_[part];
             handlers.keyDown = [this, keyDown = keyDown](int key) { (this->*keyDown)(key); };
             handlers.doubleClick = [this, doubleClick = doubleClick] { (this->*doubleClick)(); };
+            handlers.contextMenu = [this, list = list, contextMenu = contextMenu](std::optional<QPoint> pointer) {
+                (this->*contextMenu)(pointer.value_or(keyboardMenuPosition(*list)));
+            };
         }
+}
 
-    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListView2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { ListView2_ContextMenu(position); });
+void Form1::createMenus()
+{
+    const auto addCommand = [this](QMenu* menu, const char* caption, auto handler) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    ListView1Menu = new QMenu(ListView1);
+    addCommand(ListView1Menu, "Skip a Folder...", [this] { mnuSkipFolder_Click(); });
+    addCommand(ListView1Menu, "Skip Folders Named...", [this] { mnuSkipNamed_Click(); });
+
+    ListView2Menu = new QMenu(ListView2);
     const std::pair<const char*, TickChange> tickCommands[] = {
         {"Tick All", TickChange::TickAll},
         {"Untick All", TickChange::UntickAll},
         {"Invert Ticks", TickChange::InvertTicks},
     };
-    for (const auto& [caption, change] : tickCommands) {
-        const QAction* action = ListView2Menu->addAction(QString::fromLatin1(caption));
-        connect(action, &QAction::triggered, this, [this, change = change] { ListView2Menu_Click(change); });
-    }
+    for (const auto& [caption, change] : tickCommands)
+        addCommand(ListView2Menu, caption, [this, change = change] { ListView2Menu_Click(change); });
+    ListView2Menu->addSeparator();
+    mnuOpenFolder = addCommand(ListView2Menu, "Open Containing Folder", [this] { mnuOpenFolder_Click(); });
+    addCommand(ListView2Menu, "Copy Ticked as Files", [this] { mnuCopyFiles_Click(); });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -359,13 +392,30 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     const EventHandlers& handlers = found.value();
     switch (event->type()) {
     case QEvent::MouseMove:
-        if (watched == ListView2->viewport())
+        // While a button is held the line under the pointer may be on its way out as a drag.
+        if (watched == ListView2->viewport() && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
             selectLineUnderPointer(*ListView2, static_cast<QMouseEvent*>(event)->position().toPoint());
         Control_MouseMove(watched);
         break;
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (handlers.contextMenu && isMenuKey(*key)) {
+            handlers.contextMenu(std::nullopt);
+            return true;
+        }
         if (handlers.keyDown)
-            handlers.keyDown(static_cast<QKeyEvent*>(event)->key());
+            handlers.keyDown(key->key());
+        break;
+    }
+    // From the keyboard the menu opens at the current line, not at the pointer.
+    case QEvent::ContextMenu:
+        if (handlers.contextMenu) {
+            const auto* request = static_cast<QContextMenuEvent*>(event);
+            handlers.contextMenu(request->reason() == QContextMenuEvent::Keyboard
+                                     ? std::nullopt
+                                     : std::optional<QPoint>(request->globalPos()));
+            return true;
+        }
         break;
     case QEvent::MouseButtonDblClick:
         if (handlers.doubleClick)
@@ -564,14 +614,49 @@ void Form1::ListView2_DblClick()
                       [this](int row) { resultList_->removeLine(row); });
 }
 
+void Form1::ListView1_ContextMenu(const QPoint& position)
+{
+    ListView1Menu->popup(position);
+}
+
 void Form1::ListView2_ContextMenu(const QPoint& position)
 {
-    ListView2Menu->popup(ListView2->viewport()->mapToGlobal(position));
+    mnuOpenFolder->setEnabled(namesExistingItem(selectedResultLine()));
+    ListView2Menu->popup(position);
+}
+
+QByteArrayView Form1::selectedResultLine() const
+{
+    const QModelIndexList selected = ListView2->selectionModel()->selectedRows();
+    return selected.isEmpty() ? QByteArrayView() : resultList_->lineBytes(selected.constFirst().row());
 }
 
 void Form1::ListView2Menu_Click(TickChange change)
 {
     resultList_->changeAllTicks(change);
+}
+
+void Form1::mnuSkipFolder_Click()
+{
+    StepTrap trap = trapFor("mnuSkipFolder_Click");
+    folderActions_->addSkippedFolder(trap);
+}
+
+void Form1::mnuSkipNamed_Click()
+{
+    StepTrap trap = trapFor("mnuSkipNamed_Click");
+    folderActions_->addSkippedName(trap);
+}
+
+void Form1::mnuOpenFolder_Click()
+{
+    openContainingFolder(services_.desktop, selectedResultLine());
+}
+
+void Form1::mnuCopyFiles_Click()
+{
+    StepTrap trap = trapFor("mnuCopyFiles_Click");
+    copyTickedAsFiles(trap, services_.desktop, *resultList_);
 }
 
 void Form1::PushButton1_Click()

@@ -3,6 +3,7 @@
 #include "PointerState.h"
 #include "Skin.h"
 
+#include <QByteArrayView>
 #include <QCursor>
 #include <QHash>
 #include <QString>
@@ -21,6 +22,7 @@ class SearchControls;
 class SearchRun;
 class StepTrap;
 enum class TickChange;
+class QAction;
 class QCheckBox;
 class QDragMoveEvent;
 class QDropEvent;
@@ -107,8 +109,14 @@ public:
     void ListView1_Drop(QDropEvent& event);
     void ListView2_KeyDown(int key);
     void ListView2_DblClick();
+    // At a position on the screen.
+    void ListView1_ContextMenu(const QPoint& position);
     void ListView2_ContextMenu(const QPoint& position);
     void ListView2Menu_Click(TickChange change);
+    void mnuSkipFolder_Click();
+    void mnuSkipNamed_Click();
+    void mnuOpenFolder_Click();
+    void mnuCopyFiles_Click();
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
@@ -135,7 +143,9 @@ public:
     QPushButton* PushButton17 = nullptr;
     QTableView* ListView1 = nullptr;
     QTableView* ListView2 = nullptr;
-    QMenu* ListView2Menu = nullptr; // "Tick All", "Untick All", "Invert Ticks"
+    QMenu* ListView1Menu = nullptr;   // "Skip a Folder...", "Skip Folders Named..."
+    QMenu* ListView2Menu = nullptr;   // the tick commands, then the hand-over to other programs
+    QAction* mnuOpenFolder = nullptr; // greyed unless the selected line names an existing item
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
@@ -156,10 +166,15 @@ private:
         HoverTarget hover = HoverTarget::Surface;
         std::function<void(int keyCode)> keyDown;
         std::function<void()> doubleClick;
+        // At the pointer on the screen; none from the keyboard.
+        std::function<void(std::optional<QPoint> pointer)> contextMenu;
     };
 
     void createControls();
     void wireEvents();
+    void createMenus();
+    // The selected result line's bytes; empty when none is selected.
+    QByteArrayView selectedResultLine() const;
     // Routes the control's events to this window, its mouse moves by the hover target.
     void routeEvents(QWidget* control, HoverTarget hover);
     void restoreSettings(StepTrap& trap);

@@ -1,1 +1,2 @@
 scrivlist_test(tst_extras scrivlist_windowsupport)
+scrivlist_test(tst_menus scrivlist_windowsupport)

@@ -1,0 +1,217 @@
+#include "FormFixture.h"
+#include "folders/FolderListModel.h"
+#include "results/ResultModel.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// A loaded, shown window over a folder with sub/a.txt in it.
+struct MenuFixture {
+    MenuFixture()
+    {
+        form().Form_Load();
+        form().show();
+        QDir(folder.path()).mkpath(QStringLiteral("sub"));
+        QFile(folder.filePath(QStringLiteral("sub/a.txt"))).open(QIODevice::WriteOnly);
+    }
+
+    Form1& form() { return *fixture.form; }
+    FakeDesktop& desktop() { return fixture.desktop; }
+    QMenu* menuOf(int list) { return list == 1 ? form().ListView1Menu : form().ListView2Menu; }
+    QTableView* list(int number) { return number == 1 ? form().ListView1 : form().ListView2; }
+
+    // A search for "a.txt" in the result form of that option button.
+    void search(int option)
+    {
+        form().findChild<QRadioButton*>(QStringLiteral("Option%1").arg(option))->setChecked(true);
+        form().folderList().append(folder.path());
+        form().Text1->setText(QStringLiteral("a.txt"));
+        desktop().expectMessage(QStringLiteral("Done."));
+        form().PushButton1->click();
+    }
+
+    QAction* command(int list, const QString& caption)
+    {
+        for (QAction* action : menuOf(list)->actions())
+            if (action->text() == caption)
+                return action;
+        return nullptr;
+    }
+
+    FormFixture fixture;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+class tst_menus : public QObject {
+    Q_OBJECT
+private slots:
+    void menuItemsInOrder_data();
+    void menuItemsInOrder();
+    void menuOpens_data();
+    void menuOpens();
+    void itemsAreChosenByKeyboard_data();
+    void itemsAreChosenByKeyboard();
+    void openContainingFolder_data();
+    void openContainingFolder();
+    void resultLinesAreDraggedAsCopies();
+};
+
+void tst_menus::menuItemsInOrder_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QStringList>("captions"); // a separator is empty
+    QTest::newRow("folder list") << 1 << QStringList{"Skip a Folder...", "Skip Folders Named..."};
+    QTest::newRow("result list")
+        << 2
+        << QStringList{"Tick All", "Untick All", "Invert Ticks", "", "Open Containing Folder", "Copy Ticked as Files"};
+}
+
+void tst_menus::menuItemsInOrder()
+{
+    QFETCH(int, list);
+    QFETCH(QStringList, captions);
+    MenuFixture menus;
+    QStringList shown;
+    for (const QAction* action : menus.menuOf(list)->actions())
+        shown << (action->isSeparator() ? QString() : action->text());
+    QCOMPARE(shown, captions);
+    // Three full stops, never the one ellipsis character.
+    QVERIFY(!shown.join(QString()).contains(QChar(0x2026)));
+}
+
+void tst_menus::menuOpens_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("key"); // 0 for a right-click
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("opens");
+    for (int list : {1, 2}) {
+        QTest::addRow("ListView%d Menu key", list) << list << int(Qt::Key_Menu) << 0 << true;
+        QTest::addRow("ListView%d Shift+F10", list) << list << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::addRow("ListView%d F10 alone", list) << list << int(Qt::Key_F10) << 0 << false;
+        QTest::addRow("ListView%d right-click", list) << list << 0 << 0 << true;
+    }
+}
+
+void tst_menus::menuOpens()
+{
+    QFETCH(int, list);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, opens);
+    MenuFixture menus;
+    QTableView* view = menus.list(list);
+    if (key == 0) {
+        const QPoint at(10, 10);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(view->viewport(), &rightClick);
+    } else {
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
+    QCOMPARE(menus.menuOf(list)->isVisible(), opens);
+    QCOMPARE(menus.menuOf(3 - list)->isVisible(), false);
+    menus.menuOf(list)->hide();
+    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+}
+
+void tst_menus::itemsAreChosenByKeyboard_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QList<int>>("keys"); // in the open menu
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("Skip a Folder...") << 1 << QList<int>{Qt::Key_Down, Qt::Key_Return}
+                                      << QStringList{"%1", "-/srv/build"};
+    QTest::newRow("Skip Folders Named...")
+        << 1 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << QStringList{"%1", "-node_modules"};
+    QTest::newRow("Escape") << 1 << QList<int>{Qt::Key_Down, Qt::Key_Escape} << QStringList{"%1"};
+    QTest::newRow("Copy Ticked as Files") << 2 << QList<int>{Qt::Key_Up, Qt::Key_Return} << QStringList{"%1"};
+}
+
+void tst_menus::itemsAreChosenByKeyboard()
+{
+    QFETCH(int, list);
+    QFETCH(QList<int>, keys);
+    QFETCH(QStringList, folders);
+    MenuFixture menus;
+    menus.search(1);
+    menus.form().resultList().setChecked(0, true);
+    const QString caption = QString::fromLatin1(QTest::currentDataTag());
+    if (caption.startsWith(QLatin1String("Skip a")))
+        menus.desktop().expectFolderPick(QStringLiteral("/srv/build"));
+    else if (caption.startsWith(QLatin1String("Skip Folders")))
+        menus.desktop().expectInput(QStringLiteral("Skip every folder named: "), QStringLiteral("node_modules"));
+    QTableView* view = menus.list(list);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Menu);
+    QMenu* menu = menus.menuOf(list);
+    QVERIFY(menu->isVisible());
+    for (int key : keys)
+        QTest::keyClick(menu, Qt::Key(key));
+    QVERIFY(!menu->isVisible());
+    QStringList entries;
+    for (qsizetype entry = 0; entry < menus.form().folderList().entryCount(); ++entry)
+        entries << menus.form().folderList().entry(entry);
+    QCOMPARE(entries, folders.replaceInStrings(QStringLiteral("%1"), menus.folder.path()));
+    QCOMPARE(menus.desktop().clipboardData.contains(QStringLiteral("text/uri-list")),
+             caption == QLatin1String("Copy Ticked as Files"));
+    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+}
+
+void tst_menus::openContainingFolder_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("shown"); // empty when greyed; %1 is the folder
+    QTest::newRow("Path and Filename") << 1 << "%1/sub/a.txt";
+    QTest::newRow("Just Filename") << 2 << "";
+    QTest::newRow("Just Path") << 3 << "%1/sub";
+    QTest::newRow("Just Subfolder") << 4 << "";
+}
+
+void tst_menus::openContainingFolder()
+{
+    QFETCH(int, option);
+    QFETCH(QString, shown);
+    MenuFixture menus;
+    menus.search(option);
+    QTableView* view = menus.list(2);
+    view->selectRow(0);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Menu);
+    QAction* open = menus.command(2, QStringLiteral("Open Containing Folder"));
+    QCOMPARE(open->isEnabled(), !shown.isEmpty());
+    if (open->isEnabled())
+        open->trigger();
+    menus.menuOf(2)->hide();
+    const QByteArrayList handed =
+        shown.isEmpty() ? QByteArrayList{} : QByteArrayList{QFile::encodeName(shown.arg(menus.folder.path()))};
+    QCOMPARE(menus.desktop().shownInFileManager, handed);
+    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+}
+
+void tst_menus::resultLinesAreDraggedAsCopies()
+{
+    MenuFixture menus;
+    QTableView* results = menus.form().ListView2;
+    QVERIFY(results->dragEnabled());
+    QCOMPARE(results->dragDropMode(), QAbstractItemView::DragOnly);
+    QCOMPARE(results->defaultDropAction(), Qt::CopyAction);
+    QCOMPARE(results->model()->supportedDragActions(), Qt::DropActions(Qt::CopyAction));
+    // Folders are still dropped onto the folder list, and nothing onto the results.
+    QVERIFY(menus.form().ListView1->acceptDrops());
+    QVERIFY(!results->acceptDrops());
+}
+
+QTEST_MAIN(tst_menus)
+#include "tst_menus.moc"
