@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes the README's screenshot of the window in a private X server and writes docs/screenshot.png.
+# Takes the README's screenshots of the window in a private X server and writes docs/screenshot.png and
+# docs/context-menu.png.
 # Usage: scripts/screenshot.sh [build folder]   (default: build; it is built first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,4 +13,5 @@ fi
 cmake --build "$build_dir" --target scrivlist
 mkdir -p docs
 dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" \
-    /usr/bin/python3 tests/e2e/readme_screenshot.py --exe "$build_dir/scrivlist" --output docs/screenshot.png
+    /usr/bin/python3 tests/e2e/readme_screenshot.py --exe "$build_dir/scrivlist" --output docs/screenshot.png \
+    --menu-output docs/context-menu.png

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Takes the README's picture of the window: a prepared folder, searched, two lines ticked.
+"""Takes the README's pictures of the window: a prepared folder, searched, two lines ticked; then the result list's menu.
 
 Run it through scripts/screenshot.sh, which gives it an X server and a D-Bus session.
 """
@@ -9,7 +9,7 @@ import os
 import shutil
 import sys
 
-from window_driver import DriverFailure, Session, move_pointer
+from window_driver import RESULT_HEADER, DriverFailure, Session, move_pointer, press_keys
 
 # A fixed place, so the paths in the picture stay the same from one take to the next.
 DEMO_ROOT = "/tmp/scrivlist-demo"
@@ -34,6 +34,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exe", required=True, help="the built program")
     parser.add_argument("--output", required=True, help="the PNG file to write")
+    parser.add_argument("--menu-output", required=True, help="the PNG file of the result list's menu")
     args = parser.parse_args()
 
     session = Session(args.exe)
@@ -47,6 +48,9 @@ def main():
         move_pointer(0, 0)
         window.wait("the ticks to show", lambda: sum(checked for _, checked in window.results()) == 2)
         window.screenshot(os.path.abspath(args.output))
+        window.open_menu(RESULT_HEADER, "Menu")
+        window.screenshot_with_popups(os.path.abspath(args.menu_output))
+        press_keys("Escape")
         window.request_close()
         window.wait_exit()
     except DriverFailure as failure:
@@ -55,7 +59,7 @@ def main():
     finally:
         session.close()
         shutil.rmtree(DEMO_ROOT, ignore_errors=True)
-    print(f"wrote {args.output}")
+    print(f"wrote {args.output} and {args.menu_output}")
     return 0
 
 

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """One person's session with the built program in a real window.
 
-Start, add a folder through the picker, search it, tick two results, copy
-them, save them, trim them, save over the file, change the choices, close the
-window, and start again to find the choices restored. Run it under a D-Bus
+Start, add a folder through the picker, skip the folders of one name from the
+folder list's menu, search, tick two results, copy them, copy them as files
+from the result list's menu, save them, trim them, save over the file, change
+the choices, close the window, and start again to find the choices restored. Run it under a D-Bus
 session and an X server of its own:
 
     dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" \\
@@ -16,6 +17,7 @@ import signal
 import sys
 import time
 import traceback
+import urllib.parse
 
 from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, click,
                            is_checked, read_clipboard, read_settings, table_rows, text_of)
@@ -26,6 +28,7 @@ COPIED = ("Results have been copied to the clipboard.\n\n"
           "Click a text area where you normally type and press Ctrl+V to paste the clipboard.")
 PHRASE = "*.txt"           # the asterisk is ignored
 REMOVE_PHRASE = "DRAFT"    # matched ignoring case
+SKIPPED_NAME = "node_modules"
 CRLF = b"\r\n"
 OVERALL_LIMIT_SECONDS = 120  # well inside the test's own time limit, so cleaning up still happens
 
@@ -34,6 +37,9 @@ TREE = {
     "": ["alpha.txt", "Beta.TXT", "notes.md", "draft-plan.txt", "café-menu.txt"],
     "sub": ["gamma.txt", "Draft-old.txt", "picture.png"],
     "sub/deeper": ["delta.txt", "readme"],
+    # Skipped by name, at two depths.
+    "node_modules": ["left-out.txt"],
+    "sub/deeper/node_modules": ["left-out-too.txt"],
 }
 
 
@@ -69,6 +75,8 @@ def make_tree(root):
 def expected_results(root):
     found = []
     for folder, names in TREE.items():
+        if SKIPPED_NAME in folder.split("/"):
+            continue
         base = os.path.join(root, folder) if folder else root
         found += [os.path.join(base, name) for name in names if ".txt" in name.lower()]
     return found
@@ -118,6 +126,14 @@ def add_folder(window, folder):
     expect(rows == [(folder, False)], f"the folder list holds {rows}")
 
 
+def skip_folders_named(window, root):
+    window.choose_from_menu(FOLDER_HEADER, "shift+F10", ["Down", "Down", "Return"])  # "Skip Folders Named..."
+    window.wait_for_message(MESSAGE_TITLE, "Skip every folder named: ")
+    window.answer_dialog(MESSAGE_TITLE, SKIPPED_NAME)
+    wanted = [(root, False), ("-" + SKIPPED_NAME, False)]
+    window.wait(f"the folder list to read {wanted}", lambda: table_rows(window.tables()[FOLDER_HEADER]) == wanted)
+
+
 def type_phrase(session, window):
     window.type_pattern(PHRASE)
     wait_settings(session, window, {"Text1": PHRASE})
@@ -148,6 +164,20 @@ def copy_ticked(window, ticked):
     window.dismiss(window.wait_for_message(MESSAGE_TITLE, COPIED))
     clipboard = read_clipboard()
     expect(clipboard == as_bytes(ticked), f"the clipboard holds {clipboard!r}, expected {as_bytes(ticked)!r}")
+
+
+def copy_ticked_as_files(window, ticked):
+    window.choose_from_menu(RESULT_HEADER, "Menu", ["Up", "Return"])  # "Copy Ticked as Files", the last item
+    wanted = b"".join(b"file://" + urllib.parse.quote(line.encode("utf-8"), safe="/").encode("ascii") + CRLF
+                      for line in ticked)
+
+    def uri_list():
+        try:
+            return read_clipboard("text/uri-list")
+        except DriverFailure:
+            return None  # the clipboard still holds the copied text only
+    uris = window.wait("the clipboard to offer a text/uri-list", uri_list)
+    expect(uris == wanted, f"the clipboard's text/uri-list is {uris!r}, expected {wanted!r}")
 
 
 def save(window, path, lines, overwrite):
@@ -203,6 +233,8 @@ def drive(session, artifacts, steps):
     check_first_start(session, window)
     steps("add a folder through the picker")
     add_folder(window, root)
+    steps("skip the folders of one name from the folder list's menu")
+    skip_folders_named(window, root)
     steps("type the phrase")
     type_phrase(session, window)
     steps("search")
@@ -211,6 +243,8 @@ def drive(session, artifacts, steps):
     ticked = tick_first_and_third(window, lines)
     steps("copy to the clipboard")
     copy_ticked(window, ticked)
+    steps("copy the ticked lines as files from the result list's menu")
+    copy_ticked_as_files(window, ticked)
     steps("save as a text file")
     save(window, saved, lines, overwrite=False)
     steps("remove lines containing a phrase")

@@ -148,8 +148,9 @@ def type_text(text):
     run_tool("xdotool", "type", "--delay", "15", "--", text, timeout=30.0)
 
 
-def read_clipboard():
-    return run_tool("xclip", "-o", "-selection", "clipboard", timeout=5.0)
+def read_clipboard(target=None):
+    target_args = ("-t", target) if target else ()
+    return run_tool("xclip", *target_args, "-o", "-selection", "clipboard", timeout=5.0)
 
 
 # --- the program under test ---------------------------------------------------
@@ -292,6 +293,29 @@ class ProgramWindow:
             keys += ["Down"] * (row - previous) + ["space"]
         press_keys(*keys)
 
+    def open_menu(self, header, open_key):
+        """Gives a list the keyboard, with its first line current, and opens
+        its menu with open_key."""
+        table = self.tables()[header]
+        rows = table.get_n_rows()
+        if rows > 0:
+            first = table.get_accessible_at(0, 0)
+            box = first.get_extents(Atspi.CoordType.SCREEN)
+            click_at(box.x + box.width * 3 // 4, box.y + box.height // 2)  # on the text, not on a check box
+        else:
+            click(table)
+        self.away_from_lists()
+        self.focus()
+        press_keys(open_key)
+        self.wait(f"the menu of the list '{header}'", lambda: self.session.x.popup(self.pid))
+
+    def choose_from_menu(self, header, open_key, keys):
+        """Opens a list's menu from the keyboard and chooses an item with keys,
+        as a person without a mouse would."""
+        self.open_menu(header, open_key)
+        press_keys(*keys)
+        self.wait(f"the menu of the list '{header}' to close", lambda: self.session.x.popup(self.pid) is None)
+
     def control(self, role, name=None):
         return find_one(self.frame, role, name)
 
@@ -304,6 +328,10 @@ class ProgramWindow:
 
     def screenshot(self, path):
         self.session.x.screenshot(path, self.x_window)
+
+    def screenshot_with_popups(self, path):
+        """The window as it shows on the screen, with a menu that lies over it."""
+        self.session.x.screenshot_of_area(path, self.x_window)
 
     def focus(self, caption=None):
         """Gives the keyboard to the main window, or to the program's window with that caption."""
@@ -360,6 +388,17 @@ class XServer:
                 return window
         return None
 
+    def popup(self, pid):
+        """The process's popup that is showing (a menu: the pointer rests away
+        from anything with a tooltip), if any."""
+        for window in self.root.query_tree().children:
+            prop = window.get_full_property(self.wm_pid, Xatom.CARDINAL)
+            attributes = window.get_attributes()
+            if (prop is not None and pid in prop.value and attributes.override_redirect
+                    and attributes.map_state == X.IsViewable):
+                return window
+        return None
+
     def focus(self, window):
         """Gives the window the keyboard, as a click on its title bar would."""
         window.set_input_focus(X.RevertToParent, X.CurrentTime)
@@ -374,6 +413,13 @@ class XServer:
     def screenshot(self, path, window=None):
         target = hex(window.id) if window is not None else "root"
         run_tool("import", "-window", target, path, timeout=20.0)
+
+    def screenshot_of_area(self, path, window):
+        """The part of the screen the window covers, with whatever lies over it."""
+        size = window.get_geometry()
+        place = window.translate_coords(self.root, 0, 0)
+        area = f"{size.width}x{size.height}+{-place.x}+{-place.y}"
+        run_tool("import", "-window", "root", "-crop", area, "+repage", path, timeout=20.0)
 
 
 class Session:
