@@ -73,11 +73,12 @@ namespace {
 class TreeLister {
 public:
     TreeLister(std::shared_ptr<FolderFeedQueue> shared, std::shared_ptr<FolderReader> reader, QByteArray folder,
-               bool includeSubfolders)
+               bool includeSubfolders, SkipRules skip)
         : shared_(std::move(shared)),
           reader_(std::move(reader)),
           folder_(std::move(folder)),
-          includeSubfolders_(includeSubfolders)
+          includeSubfolders_(includeSubfolders),
+          skip_(std::move(skip))
     {
     }
 
@@ -111,6 +112,8 @@ private:
     void run()
     {
         path_ = reportedFolderPath(folder_);
+        if (skip_.skipsWalkOf(path_))
+            return;
         struct stat status {};
         if (::stat(folder_.constData(), &status) != 0) {
             deliverFailure(FolderListing::State::NotAFolder, errno);
@@ -137,6 +140,8 @@ private:
             const qsizetype position = top.next++;
             path_.truncate(top.pathLength);
             appendComponent(path_, top.subfolders.at(position));
+            if (!skip_.isEmpty() && skip_.skips(path_, top.subfolders.at(position)))
+                continue;
             // Never through a link: a folder swapped for one since it was listed fails here.
             UniqueFd child(::openat(top.fd.get(), top.subfolders.cString(position),
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -226,16 +231,18 @@ private:
     std::shared_ptr<FolderReader> reader_;
     QByteArray folder_;
     bool includeSubfolders_;
+    SkipRules skip_;
     QByteArray path_;
     std::vector<Frame> frames_;
 };
 
 } // namespace
 
-FolderFeed::FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders)
+FolderFeed::FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders, SkipRules skip)
     : shared_(std::make_shared<FolderFeedQueue>())
 {
-    auto lister = std::make_unique<TreeLister>(shared_, std::move(reader), std::move(folder), includeSubfolders);
+    auto lister =
+        std::make_unique<TreeLister>(shared_, std::move(reader), std::move(folder), includeSubfolders, std::move(skip));
     std::thread([lister = std::move(lister)] { lister->runToEnd(); }).detach();
 }
 

@@ -2,6 +2,7 @@
 
 #include "FolderReader.h"
 #include "NameList.h"
+#include "SkipRules.h"
 
 #include <QByteArray>
 
@@ -27,10 +28,11 @@ struct FolderFeedQueue;
 // Lists the folders of one walk ahead of it, in walk order (a folder, then
 // each subfolder's tree, depth first), on a helper thread, a bounded number
 // ahead. A listing that never returns holds only the helper: it is told to
-// quit when the feed goes, and nobody ever waits for it.
+// quit when the feed goes, and nobody ever waits for it. Skipped folders are
+// never opened; when the walk's own folder is skipped, the feed is empty.
 class FolderFeed {
 public:
-    FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders);
+    FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders, SkipRules skip = {});
     ~FolderFeed();
 
     FolderFeed(const FolderFeed&) = delete;

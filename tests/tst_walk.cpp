@@ -5,6 +5,7 @@
 #include "search/FolderFeed.h"
 #include "search/ResultLine.h"
 #include "search/SearchRun.h"
+#include "search/SkipRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ public:
     {
         {
             std::unique_lock lock(mutex_);
+            readPaths_ << path;
             if (failures.contains(path))
                 return failures.value(path);
             if (path == hangAt) {
@@ -54,6 +56,12 @@ public:
         released_.notify_all();
     }
 
+    QByteArrayList readPaths() const
+    {
+        std::lock_guard lock(mutex_);
+        return readPaths_;
+    }
+
     // Set before a run.
     QHash<QByteArray, int> failures;
     QByteArray hangAt;
@@ -62,7 +70,8 @@ public:
 
 private:
     PosixFolderReader real_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    QByteArrayList readPaths_;
     std::condition_variable released_;
     bool isReleased_ = false;
 };
@@ -131,6 +140,30 @@ void makeTree(const QString& root, const QStringList& entries)
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
+}
+
+// What a feed hands out, one line a folder: its path below root and its files
+// in order, or its errno.
+QStringList drainFeed(FolderFeed& feed, const QByteArray& root)
+{
+    QStringList folders;
+    FolderListing listing;
+    for (int waits = 0; waits < 100;) {
+        const FolderFeed::Next next = feed.next(listing, std::chrono::milliseconds(100));
+        if (next == FolderFeed::Next::Finished)
+            return folders;
+        if (next == FolderFeed::Next::Pending) {
+            ++waits;
+            continue;
+        }
+        QString line = QString::fromUtf8(listing.path.mid(root.size())) + QLatin1Char(':');
+        if (listing.state != FolderListing::State::Listed)
+            line += QStringLiteral(" errno %1").arg(listing.error);
+        for (qsizetype file = 0; file < listing.files.size(); ++file)
+            line += QLatin1Char(' ') + QString::fromUtf8(listing.files.at(file));
+        folders << line;
+    }
+    return folders << QStringLiteral("hung");
 }
 
 QString trapText(const QString& description, int line)
@@ -210,6 +243,10 @@ private slots:
     void nameThatIsNotUtf8KeepsItsBytes();
     void treeDeeperThanPathMax();
     void hangingListingLeavesTheWindowLive();
+    void skipRules_data();
+    void skipRules();
+    void skippedFoldersAreNeverOpened_data();
+    void skippedFoldersAreNeverOpened();
 };
 
 void tst_walk::filesComeBeforeSubfoldersDepthFirst()
@@ -563,6 +600,89 @@ void tst_walk::hangingListingLeavesTheWindowLive()
     QVERIFY(!harness.reader->leftHang);
     harness.reader->release();
     QTRY_VERIFY(harness.reader->leftHang);
+}
+
+void tst_walk::skipRules_data()
+{
+    QTest::addColumn<QByteArrayList>("folders");
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("skipped");
+    QTest::addColumn<bool>("walkSkipped");
+    const QByteArrayList none;
+    QTest::newRow("no rules") << none << none << QByteArray("/a/b") << false << false;
+    QTest::newRow("the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a/b") << true << true;
+    QTest::newRow("below the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a/b/c") << false << true;
+    QTest::newRow("a longer name") << QByteArrayList{"/a/b"} << none << QByteArray("/a/bc") << false << false;
+    QTest::newRow("above the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a") << false << false;
+    QTest::newRow("the root") << QByteArrayList{"/"} << none << QByteArray("/a") << false << true;
+    QTest::newRow("the name") << none << QByteArrayList{".git"} << QByteArray("/a/.git") << true << false;
+    QTest::newRow("case counts") << none << QByteArrayList{".git"} << QByteArray("/a/.GIT") << false << false;
+    QTest::newRow("not UTF-8") << none << QByteArrayList{"\xff"} << QByteArray("/a/\xff") << true << false;
+}
+
+void tst_walk::skipRules()
+{
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QByteArrayList, names);
+    QFETCH(QByteArray, path);
+    QFETCH(bool, skipped);
+    QFETCH(bool, walkSkipped);
+    SkipRules rules;
+    for (const QByteArray& folder : folders)
+        rules.addFolder(folder);
+    for (const QByteArray& name : names)
+        rules.addName(name);
+    QCOMPARE(rules.isEmpty(), folders.isEmpty() && names.isEmpty());
+    QCOMPARE(rules.skips(path, path.mid(path.lastIndexOf('/') + 1)), skipped);
+    QCOMPARE(rules.skipsWalkOf(path), walkSkipped);
+}
+
+void tst_walk::skippedFoldersAreNeverOpened_data()
+{
+    QTest::addColumn<QByteArrayList>("folders"); // below the temporary folder
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<QStringList>("expected"); // as drainFeed gives them
+    const QByteArrayList none;
+    QTest::newRow("paths, and all below") << QByteArrayList{"/x/hung", "/y/locked", "/x/cache"} << none
+                                          << QStringList{": a.txt", "/x: b.txt", "/y: e.txt", "/y/cache: f.txt"};
+    QTest::newRow("names, at any depth") << none << QByteArrayList{"hung", "locked", "cache"}
+                                         << QStringList{": a.txt", "/x: b.txt", "/y: e.txt"};
+    QTest::newRow("the walk's own folder") << QByteArrayList{""} << none << QStringList{};
+    QTest::newRow("a folder above the walk's") << QByteArrayList{"/.."} << none << QStringList{};
+    // Names skip only below the walk's own folder.
+    QTest::newRow("the walk's own name") << none << QByteArrayList{"%1", "hung", "locked"}
+                                         << QStringList{": a.txt",         "/x: b.txt",
+                                                        "/x/cache: c.txt", "/x/cache/deep: d.txt",
+                                                        "/y: e.txt",       "/y/cache: f.txt"};
+}
+
+void tst_walk::skippedFoldersAreNeverOpened()
+{
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QByteArrayList, names);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    makeTree(dir.path(), {"a.txt", "x/b.txt", "x/cache/c.txt", "x/cache/deep/d.txt", "x/hung/h.txt", "y/e.txt",
+                          "y/cache/f.txt", "y/locked/g.txt"});
+    const QByteArray root = QFile::encodeName(dir.path());
+    SkipRules rules;
+    for (const QByteArray& folder : folders)
+        rules.addFolder(QFile::encodeName(QDir::cleanPath(dir.path() + QString::fromUtf8(folder))));
+    for (const QByteArray& name : names)
+        rules.addName(name == "%1" ? root.mid(root.lastIndexOf('/') + 1) : name);
+    auto reader = std::make_shared<ScriptedReader>();
+    // Were either opened, one would hang the walk and the other give a box.
+    reader->hangAt = root + "/x/hung";
+    reader->failures.insert(root + "/y/locked", EACCES);
+    {
+        FolderFeed feed(reader, root, true, rules);
+        const QStringList listed = drainFeed(feed, root);
+        QCOMPARE(QSet<QString>(listed.begin(), listed.end()), QSet<QString>(expected.begin(), expected.end()));
+    }
+    for (const QByteArray& path : reader->readPaths())
+        QVERIFY2(!path.endsWith("hung") && !path.endsWith("locked") && !rules.skipsWalkOf(path), path.constData());
+    reader->release();
 }
 
 QTEST_GUILESS_MAIN(tst_walk)
