@@ -13,6 +13,8 @@ packages=(
     clang libclang-rt-14-dev clang-format clang-tidy
     # end-to-end test in a real window
     xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi python3-xlib xdotool xclip x11-utils imagemagick
+    # benchmark: the share and slow-disk stand-in, and a parallel finder to compare with
+    libfuse3-dev fuse3 fd-find
     # packaging validators
     desktop-file-utils appstream
 )
