@@ -10,7 +10,9 @@
 #include <fcntl.h>
 #include <mutex>
 #include <new>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -28,10 +30,22 @@ constexpr size_t OpenFoldersKept = 32;
 // ahead too; others are opened again when the walk enters them.
 constexpr int ListedFoldersKeptOpen = 32;
 
-// A file system whose listings take longer than this on average keeps
-// several in flight; a faster one keeps its listings on the processor, where
-// more of them at once only compete with the walk for the cores.
-constexpr std::chrono::microseconds SlowListing{250};
+// A file system keeps several listings in flight for this many listings after
+// one of them had to wait for it (a round trip to a server, a disk read);
+// while none waits, listings run on the processor, where more of them at
+// once only compete with the walk for the cores.
+constexpr int WideAfterWaiting = 64;
+
+// Times this thread gave up the processor to wait, as far as the system tells.
+long waitsOfThisThread()
+{
+#ifdef RUSAGE_THREAD
+    struct rusage usage {};
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+#else
+    return 0;
+#endif
+}
 
 std::mutex defaultReadAheadMutex;
 ReadAhead defaultReadAheadValue;
@@ -76,9 +90,9 @@ struct Job {
     int error = 0;
     NameList files;
     NameList subfolders;
-    SharedFd fd;       // open when kept for listing its subfolders ahead
-    Identity identity; // when closed: who the walk must find on entering
-    std::chrono::microseconds took{0};
+    SharedFd fd;         // open when kept for listing its subfolders ahead
+    Identity identity;   // when closed: who the walk must find on entering
+    bool waited = false; // the listing had to wait for the file system
     // The walker's: the jobs of its first subfolders, in order; none for a skipped one.
     std::deque<std::shared_ptr<Job>> ahead;
     // Under the shared mutex.
@@ -111,7 +125,7 @@ struct FolderFeedQueue {
     struct FileSystem {
         dev_t device;
         int inFlight = 0;
-        std::chrono::microseconds averageListing{0};
+        int wideFor = 0; // listings left before it keeps one in flight again
     };
     std::vector<FileSystem> fileSystems;
     int inFlight = 0;
@@ -135,17 +149,17 @@ struct FolderFeedQueue {
     bool hasSlot(dev_t device)
     {
         const FileSystem& on = fileSystem(device);
-        const int cap = on.averageListing >= SlowListing ? limits.listingsPerFileSystem : 1;
+        const int cap = on.wideFor > 0 ? limits.listingsPerFileSystem : 1;
         return inFlight < limits.listings && on.inFlight < cap;
     }
 
-    // Lists a taken job and times it; called without the lock. The folder
-    // stays open when the walk will go into it.
+    // Lists a taken job, noting whether it waited; called without the lock.
+    // The folder stays open when the walk will go into it.
     UniqueFd list(Job& job)
     {
-        const auto start = std::chrono::steady_clock::now();
+        const long waitsBefore = waitsOfThisThread();
         UniqueFd fd = openAndRead(job);
-        job.took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        job.waited = waitsOfThisThread() != waitsBefore;
         return fd;
     }
 
@@ -175,8 +189,7 @@ struct FolderFeedQueue {
         --inFlight;
         FileSystem& on = fileSystem(job.device);
         --on.inFlight;
-        // An average over the last few listings or so, starting from the first.
-        on.averageListing = on.averageListing.count() == 0 ? job.took : (7 * on.averageListing + job.took) / 8;
+        on.wideFor = job.waited ? WideAfterWaiting : std::max(0, on.wideFor - 1);
         if (job.abandoned) {
             keptOpen -= job.keptOpen ? 1 : 0;
             return;
@@ -252,13 +265,23 @@ struct FolderFeedQueue {
         for (auto uncalled = static_cast<int>(queued.size()) - helpersCalled; uncalled > 0; --uncalled) {
             if (idleHelpers > helpersCalled) {
                 jobQueued.notify_one();
-            } else if (helpers < limits.listings) {
+            } else if (helpers < limits.listings && startHelper(self)) {
                 ++helpers;
-                std::thread([self] { help(self); }).detach();
             } else {
                 return;
             }
             ++helpersCalled;
+        }
+    }
+
+    // False when the system has no thread to spare; the walker lists alone then.
+    static bool startHelper(const std::shared_ptr<FolderFeedQueue>& self)
+    {
+        try {
+            std::thread([self] { help(self); }).detach();
+            return true;
+        } catch (const std::system_error&) {
+            return false;
         }
     }
 
@@ -405,19 +428,16 @@ private:
         while (!job->done) {
             if (shared_->cancelled)
                 return {};
+            // Alone in flight, the walker lists it itself rather than wake a helper for it.
             if (!job->taken && shared_->inFlight == 1) {
-                // Alone in flight, with no other listing to start: the walker lists it itself.
-                auto& queued = shared_->queued;
-                queued.erase(std::find(queued.begin(), queued.end(), job));
-                job->taken = true;
-                lock.unlock();
-                if (UniqueFd fd = shared_->list(*job))
-                    job->fd = std::make_shared<const UniqueFd>(std::move(fd));
-                lock.lock();
-                shared_->finish(*job);
+                listHere(lock, *job);
                 break;
             }
             shared_->callHelpers(shared_);
+            if (!job->taken && shared_->helpers == 0) {
+                listHere(lock, *job);
+                break;
+            }
             shared_->walkerWake.wait(lock);
             schedule();
         }
@@ -425,6 +445,20 @@ private:
         shared_->heldBytes -= job->bytes();
         shared_->keptOpen -= job->keptOpen ? 1 : 0;
         return job;
+    }
+
+    // A job nobody has taken, listed by the walker; under the lock, which it lets go meanwhile.
+    void listHere(std::unique_lock<std::mutex>& lock, Job& job)
+    {
+        auto& queued = shared_->queued;
+        queued.erase(std::find_if(queued.begin(), queued.end(),
+                                  [&](const std::shared_ptr<Job>& waiting) { return waiting.get() == &job; }));
+        job.taken = true;
+        lock.unlock();
+        if (UniqueFd fd = shared_->list(job))
+            job.fd = std::make_shared<const UniqueFd>(std::move(fd));
+        lock.lock();
+        shared_->finish(job);
     }
 
     // Under the lock: starts the listings the walk needs soonest, as far as
