@@ -4,3 +4,8 @@ add_test(NAME bench_smoke COMMAND scrivlist-bench --files 2000 --lines 20000 --r
 set_tests_properties(bench_smoke PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
     TIMEOUT 120)
+# The share stand-in at a toy size; where FUSE is missing it says so and passes.
+add_test(NAME bench_share_smoke COMMAND scrivlist-bench --share-latency-ms 1 --files 300 --rounds 1)
+set_tests_properties(bench_share_smoke PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+    TIMEOUT 120)
