@@ -26,8 +26,8 @@ struct FolderListing {
 // next always starts when a listing may start; only the read-ahead beyond it
 // is held to the bounds.
 struct ReadAhead {
-    int listingsPerFileSystem = 8;        // in flight at once on one file system
-    int listings = 16;                    // in flight at once in all
+    int listingsPerFileSystem = 12;       // in flight at once on one file system
+    int listings = 24;                    // in flight at once in all
     int folders = 256;                    // listed and not yet taken by the walk
     qsizetype bytes = qsizetype(8) << 20; // their paths and file names
 };
