@@ -35,6 +35,8 @@ constexpr int ListedFoldersKeptOpen = 32;
 // while none waits, listings run on the processor, where more of them at
 // once only compete with the walk for the cores.
 constexpr int WideAfterWaiting = 64;
+// Shorter waits are the system's own (a lock, a page): no reason to go wide.
+constexpr std::chrono::microseconds LongWait{100};
 
 // Times this thread gave up the processor to wait, as far as the system tells.
 long waitsOfThisThread()
@@ -153,13 +155,14 @@ struct FolderFeedQueue {
         return inFlight < limits.listings && on.inFlight < cap;
     }
 
-    // Lists a taken job, noting whether it waited; called without the lock.
-    // The folder stays open when the walk will go into it.
+    // Lists a taken job, noting whether it waited long; called without the
+    // lock. The folder stays open when the walk will go into it.
     UniqueFd list(Job& job)
     {
         const long waitsBefore = waitsOfThisThread();
+        const auto start = std::chrono::steady_clock::now();
         UniqueFd fd = openAndRead(job);
-        job.waited = waitsOfThisThread() != waitsBefore;
+        job.waited = std::chrono::steady_clock::now() - start >= LongWait && waitsOfThisThread() != waitsBefore;
         return fd;
     }
 
