@@ -30,11 +30,12 @@ constexpr size_t OpenFoldersKept = 32;
 // ahead too; others are opened again when the walk enters them.
 constexpr int ListedFoldersKeptOpen = 32;
 
-// A file system keeps several listings in flight for this many listings after
-// one of them had to wait for it (a round trip to a server, a disk read);
-// while none waits, listings run on the processor, where more of them at
-// once only compete with the walk for the cores.
-constexpr int WideAfterWaiting = 64;
+// A file system keeps as many listings in flight as of its last this many
+// listings had to wait for it (a round trip to a server, a disk read), at
+// least one. A warm disk lists on the processor, where more listings at once
+// only compete with the walk for the cores; now and then a wait of its own
+// changes nothing there.
+constexpr int RecentListings = 64;
 // Shorter waits are the system's own (a lock, a page): no reason to go wide.
 constexpr std::chrono::microseconds LongWait{100};
 
@@ -127,7 +128,7 @@ struct FolderFeedQueue {
     struct FileSystem {
         dev_t device;
         int inFlight = 0;
-        int wideFor = 0; // listings left before it keeps one in flight again
+        int recentWaits = 0; // of the last RecentListings listings or so, times RecentListings
     };
     std::vector<FileSystem> fileSystems;
     int inFlight = 0;
@@ -151,7 +152,7 @@ struct FolderFeedQueue {
     bool hasSlot(dev_t device)
     {
         const FileSystem& on = fileSystem(device);
-        const int cap = on.wideFor > 0 ? limits.listingsPerFileSystem : 1;
+        const int cap = std::clamp(on.recentWaits / RecentListings, 1, limits.listingsPerFileSystem);
         return inFlight < limits.listings && on.inFlight < cap;
     }
 
@@ -192,7 +193,7 @@ struct FolderFeedQueue {
         --inFlight;
         FileSystem& on = fileSystem(job.device);
         --on.inFlight;
-        on.wideFor = job.waited ? WideAfterWaiting : std::max(0, on.wideFor - 1);
+        on.recentWaits += (job.waited ? RecentListings : 0) - on.recentWaits / RecentListings;
         if (job.abandoned) {
             keptOpen -= job.keptOpen ? 1 : 0;
             return;
