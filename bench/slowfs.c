@@ -17,7 +17,6 @@
  */
 
 #define FUSE_USE_VERSION 31
-#define _GNU_SOURCE
 
 #include <fuse.h>
 

@@ -226,11 +226,12 @@ struct FolderFeedQueue {
             }
             lock.unlock();
             UniqueFd fd = shared->list(*job);
-            if (fd && shared->keepOpen(*job))
+            if (fd && shared->keepOpen(*job)) {
                 job->fd = std::make_shared<const UniqueFd>(std::move(fd));
-            else if (fd)
+            } else if (fd) {
                 job->identity = identityOf(fd.get());
-            fd.reset();
+                fd.reset();
+            }
             lock.lock();
             shared->finish(*job);
         }
@@ -548,7 +549,8 @@ private:
 
     void push(SharedFd fd, NameList subfolders, std::deque<std::shared_ptr<Job>> ahead = {})
     {
-        frames_.push_back({path_.size(), fd, std::move(subfolders), identityOf(fd->get()), 0, std::move(ahead)});
+        const Identity identity = identityOf(fd->get());
+        frames_.push_back({path_.size(), std::move(fd), std::move(subfolders), identity, 0, std::move(ahead)});
         // Listings in flight keep a closed folder's descriptor until they have opened theirs.
         if (frames_.size() > OpenFoldersKept)
             frames_[frames_.size() - 1 - OpenFoldersKept].fd.reset();
