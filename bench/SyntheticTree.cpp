@@ -28,7 +28,6 @@ constexpr std::array<const char*, 4> NonAsciiParts{"résumé", "Übersicht", "�
 
 constexpr double MatchingShare = 0.03;
 constexpr double NonAsciiShare = 0.001;
-constexpr int FilesPerFolder = 100;
 
 class NameMaker {
 public:
@@ -94,12 +93,13 @@ void makeFile(const QByteArray& path)
 
 } // namespace
 
-TreeSummary makeSyntheticTree(const QString& root, long long files, std::uint64_t seed, const QByteArray& phrase)
+TreeSummary makeSyntheticTree(const QString& root, long long files, std::uint64_t seed, const QByteArray& phrase,
+                              int filesPerFolder)
 {
     NameMaker names(seed, phrase);
     TreeSummary summary;
-    // Three levels of folders with a fourth under some, about a hundred files each.
-    const long long wantedFolders = std::max<long long>(8, files / FilesPerFolder);
+    // Three levels of folders with a fourth under some.
+    const long long wantedFolders = std::max<long long>(8, files / std::max(1, filesPerFolder));
     const int fanOut = std::max(2, static_cast<int>(std::ceil(std::cbrt(static_cast<double>(wantedFolders)))));
     QList<QByteArray> folders;
     const QByteArray top = QFile::encodeName(root);

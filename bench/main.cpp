@@ -1,7 +1,8 @@
 // Measures the program beside the tools a person would use instead: the
-// search against find and fd on a synthetic tree, the result list's work at a
-// million lines, how long the event loop goes unvisited, and the first paint.
-// Everything the program does is driven through the real window's buttons.
+// search against find and fd on a synthetic tree, warm and cold, and on a
+// stand-in for a network share; the result list's work at a million lines,
+// how long the event loop goes unvisited, and the first paint. Everything the
+// program does is driven through the real window's buttons.
 // With --slow-disk-kbps it instead saves 7 MB to a mirror whose writes are
 // slowed to that rate, and reports how long the event loop went unvisited.
 
@@ -12,11 +13,13 @@
 #include "SyntheticTree.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "search/FolderFeed.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -132,6 +135,16 @@ public:
         watched(QStringLiteral("search"), [&] { form.PushButton1->click(); });
         *lines = form.resultList().lineCount();
         figures.times[name].push_back(window_.desktop.doneAtMs ? *window_.desktop.doneAtMs - start : -1);
+    }
+
+    // The same, with the walk reading ahead as given.
+    void search(const QString& name, const QString& tree, const QString& phrase, long long* lines,
+                const ReadAhead& readAhead)
+    {
+        const ReadAhead usual = FolderFeed::defaultReadAhead();
+        FolderFeed::setDefaultReadAhead(readAhead);
+        search(name, tree, phrase, lines);
+        FolderFeed::setDefaultReadAhead(usual);
     }
 
     void fillList(long long lines) { window_.fillList(lines); }
@@ -250,24 +263,25 @@ double childFigure(const QString& self, const QString& arguments, bool timedFrom
     return value < 0 || !timedFromStart ? value : value - start;
 }
 
-// A folder mirrored at a mount point by the slow-disk stand-in, with its
-// writes slowed to the given rate; unmounted when it goes.
-class SlowMount {
-    Q_DISABLE_COPY(SlowMount)
+// A folder mirrored at a mount point by the share and slow-disk stand-in,
+// with the stand-in's options; unmounted when it goes.
+class StandInMount {
+    Q_DISABLE_COPY(StandInMount)
 
 public:
-    SlowMount(const QString& scratch, int kbps)
-        : source_(scratch + QStringLiteral("/slow-source")), point_(scratch + QStringLiteral("/slow-mount"))
+    StandInMount(QString source, QString point, const QStringList& options)
+        : source_(std::move(source)), point_(std::move(point))
     {
         QDir().mkpath(source_);
         QDir().mkpath(point_);
         const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/scrivlist-slowfs");
-        if (QProcess::execute(program, {source_, point_, QStringLiteral("--write-kbps"), QString::number(kbps)}) != 0)
+        if (!QFileInfo::exists(QStringLiteral("/dev/fuse")) || !QFileInfo(program).isExecutable()
+            || QProcess::execute(program, QStringList{source_, point_} + options) != 0)
             return;
         for (int waited = 0; waited < 100 && !mounted(); ++waited)
             QThread::msleep(50);
     }
-    ~SlowMount()
+    ~StandInMount()
     {
         if (mounted())
             QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), point_});
@@ -286,7 +300,9 @@ constexpr int SkippedExitCode = 77;
 
 int slowDiskSave(Bench& bench, int kbps)
 {
-    const SlowMount mount(bench.scratchPath(), kbps);
+    const StandInMount mount(bench.scratchPath() + QStringLiteral("/slow-source"),
+                             bench.scratchPath() + QStringLiteral("/slow-mount"),
+                             {QStringLiteral("--write-kbps"), QString::number(kbps)});
     if (!mount.mounted()) {
         std::fprintf(stderr, "scrivlist-slowfs did not mount (needs /dev/fuse and fusermount3)\n");
         return SkippedExitCode;
@@ -305,6 +321,126 @@ int slowDiskSave(Bench& bench, int kbps)
     printFigure(QStringLiteral("longest event-loop gap, ") + name, gap, "ms");
     printTarget("slow-disk longest event-loop gap ms", gap, 50);
     return bench.desktop().errors == 0 && megabytes > 0 ? 0 : 1;
+}
+
+// What a person would type to find the names that hold the phrase.
+QStringList findMatchingCommand(const QString& tree, const QString& phrase)
+{
+    return {QStringLiteral("find"), tree, QStringLiteral("-iname"), QStringLiteral("*%1*").arg(phrase)};
+}
+
+QStringList fdCommand(const QString& tree, const QString& phrase)
+{
+    return {QStringLiteral("fdfind"),
+            QStringLiteral("--no-ignore"),
+            QStringLiteral("--hidden"),
+            QStringLiteral("-i"),
+            QStringLiteral("-F"),
+            phrase,
+            tree};
+}
+
+// One listing in flight at a time: the walk as it was before reading ahead.
+ReadAhead oneInFlight()
+{
+    ReadAhead one = FolderFeed::defaultReadAhead();
+    one.listings = 1;
+    one.listingsPerFileSystem = 1;
+    return one;
+}
+
+// Empties the page cache, so what runs next reads from the disk.
+bool dropPageCache(QString* why)
+{
+    ::sync();
+    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+    if (control.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && control.write("3\n") == 2)
+        return true;
+    *why = control.errorString();
+    return false;
+}
+
+// The search beside find and fd, each after the page cache was emptied.
+void coldFigures(Bench& bench, const QString& tree, const QString& phrase, const QStringList& findMatching,
+                 const QStringList& fd)
+{
+    QString why;
+    if (!dropPageCache(&why)) {
+        std::printf("cold cache: the page cache cannot be dropped here (%s); no cold figures\n", qPrintable(why));
+        return;
+    }
+    long long found = 0;
+    bench.search(QStringLiteral("cold: search"), tree, phrase, &found);
+    const double search = bench.figures.median(QStringLiteral("cold: search"));
+    dropPageCache(&why);
+    const double find = timeCommand(findMatching);
+    printFigure(QStringLiteral("cold: search (ms)"), search, "ms");
+    printFigure(QStringLiteral("cold: find -iname (ms)"), find, "ms");
+    if (fd.isEmpty()) {
+        std::printf("cold: search/find=%s\n", qPrintable(ratio(search, find)));
+        return;
+    }
+    dropPageCache(&why);
+    const double fdDefault = timeCommand(fd);
+    printFigure(QStringLiteral("cold: fd default threads (ms)"), fdDefault, "ms");
+    printTarget("cold search / fd default threads", search / fdDefault, 1.0);
+    std::printf("cold: search/find=%s search/fd2=%s\n", qPrintable(ratio(search, find)),
+                qPrintable(ratio(search, fdDefault)));
+}
+
+// A share's size unless --files says: about two thousand folders of about ten files.
+constexpr long long ShareFiles = 19000;
+constexpr int ShareFilesPerFolder = 15;
+
+// The search beside find and fd with 8 threads on a share stand-in whose
+// every folder listing answers late; a machine without FUSE gets one line.
+int shareFigures(Bench& bench, int latencyMs, long long files, int rounds, const QString& phrase, std::uint64_t seed)
+{
+    const QString source = bench.scratchPath() + QStringLiteral("/share-source");
+    const QString mount = bench.scratchPath() + QStringLiteral("/share");
+    QDir().mkpath(source);
+    const TreeSummary summary = makeSyntheticTree(source, files, seed, phrase.toUtf8(), ShareFilesPerFolder);
+    std::printf("share: %lld files in %lld folders, every listing answered after %d ms\n", summary.files,
+                summary.folders, latencyMs);
+    const StandInMount share(source, mount, {QStringLiteral("--list-latency-ms"), QString::number(latencyMs)});
+    if (!share.mounted()) {
+        std::printf("share: the stand-in cannot be mounted here (it needs /dev/fuse and fusermount3); no share "
+                    "figures\n");
+        return 0;
+    }
+    const bool haveFd = commandExists(QStringLiteral("fdfind"));
+    const QStringList findMatching = findMatchingCommand(mount, phrase);
+    const QStringList fd8 = fdCommand(mount, phrase) << QStringLiteral("-j8");
+    Figures& figures = bench.figures;
+    figures = {};
+    long long found = 0;
+    long long foundOne = 0;
+    for (int round = 0; round < rounds; ++round) {
+        bench.search(QStringLiteral("share: search"), mount, phrase, &found);
+        figures.times[QStringLiteral("share: find -iname")].push_back(timeCommand(findMatching));
+        if (haveFd)
+            figures.times[QStringLiteral("share: fd 8 threads")].push_back(timeCommand(fd8));
+        bench.search(QStringLiteral("share: search, 1 in flight"), mount, phrase, &foundOne, oneInFlight());
+    }
+    std::printf("share: search found %lld lines, with 1 in flight %lld\n", found, foundOne);
+    for (const auto& [name, values] : figures.times)
+        printFigure(name + QStringLiteral(" (median ms)"), ::median(values), "ms");
+    const double search = figures.median(QStringLiteral("share: search"));
+    const double find = figures.median(QStringLiteral("share: find -iname"));
+    const double fd = figures.median(QStringLiteral("share: fd 8 threads"));
+    // The targets are set for 2 ms at the usual size.
+    if (latencyMs == 2 && files == ShareFiles) {
+        printTarget("share search / find -iname", search / find, 0.25);
+        if (haveFd)
+            printTarget("share search / fd 8 threads", search / fd, 1.0);
+    } else {
+        std::printf("share targets: set for --share-latency-ms 2 and --files %lld, not checked here\n", ShareFiles);
+    }
+    std::printf("share: search/find=%s search/fd8=%s search/one-in-flight=%s errors=%d\n",
+                qPrintable(ratio(search, find)), qPrintable(ratio(search, fd)),
+                qPrintable(ratio(search, figures.median(QStringLiteral("share: search, 1 in flight")))),
+                bench.desktop().errors);
+    return bench.desktop().errors == 0 ? 0 : 1;
 }
 
 int runChild(int argc, char* argv[])
@@ -346,6 +482,14 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("tree"),
                       QStringLiteral("Keep the tree in this folder, and reuse it when it is already there."),
                       QStringLiteral("folder")});
+    parser.addOption({QStringLiteral("share-latency-ms"),
+                      QStringLiteral("Only the share figures: a share stand-in whose every listing waits this long."),
+                      QStringLiteral("ms")});
+    parser.addOption({QStringLiteral("cold"),
+                      QStringLiteral("Take the cold-cache figures at any size (they are taken at a million files).")});
+    parser.addOption({QStringLiteral("in-flight"),
+                      QStringLiteral("Listings in flight per file system (twice as many in all)."),
+                      QStringLiteral("n")});
     parser.process(application);
     const long long files = parser.value(QStringLiteral("files")).toLongLong();
     const long long lines = std::max(1LL, parser.value(QStringLiteral("lines")).toLongLong());
@@ -353,9 +497,20 @@ int main(int argc, char* argv[])
     const QString phrase = parser.value(QStringLiteral("phrase"));
     const QString self = QCoreApplication::applicationFilePath();
 
+    if (parser.isSet(QStringLiteral("in-flight"))) {
+        ReadAhead readAhead = FolderFeed::defaultReadAhead();
+        readAhead.listingsPerFileSystem = std::max(1, parser.value(QStringLiteral("in-flight")).toInt());
+        readAhead.listings = 2 * readAhead.listingsPerFileSystem;
+        FolderFeed::setDefaultReadAhead(readAhead);
+    }
+    const std::uint64_t seed = parser.value(QStringLiteral("seed")).toULongLong();
+
     Bench bench;
     if (parser.isSet(QStringLiteral("slow-disk-kbps")))
         return slowDiskSave(bench, std::max(1, parser.value(QStringLiteral("slow-disk-kbps")).toInt()));
+    if (parser.isSet(QStringLiteral("share-latency-ms")))
+        return shareFigures(bench, parser.value(QStringLiteral("share-latency-ms")).toInt(),
+                            parser.isSet(QStringLiteral("files")) ? files : ShareFiles, rounds, phrase, seed);
     const QString tree = parser.isSet(QStringLiteral("tree"))
                              ? QDir(parser.value(QStringLiteral("tree"))).absolutePath()
                              : bench.scratchPath() + QStringLiteral("/tree");
@@ -364,8 +519,7 @@ int main(int argc, char* argv[])
         std::printf("tree: reusing %s\n", qPrintable(tree));
     } else {
         QDir().mkpath(tree);
-        const TreeSummary summary =
-            makeSyntheticTree(tree, files, parser.value(QStringLiteral("seed")).toULongLong(), phrase.toUtf8());
+        const TreeSummary summary = makeSyntheticTree(tree, files, seed, phrase.toUtf8());
         std::printf("tree: %lld files in %lld folders, %lld matching \"%s\", made in %.1f s\n", summary.files,
                     summary.folders, summary.matching, qPrintable(phrase), (monotonicMs() - made) / 1000);
     }
@@ -373,33 +527,37 @@ int main(int argc, char* argv[])
     const bool haveFd = commandExists(QStringLiteral("fdfind"));
     if (!haveFd)
         std::printf("fdfind is not installed: no fd figures\n");
-    const QStringList findMatching{QStringLiteral("find"), tree, QStringLiteral("-iname"),
-                                   QStringLiteral("*%1*").arg(phrase)};
+    const QStringList findMatching = findMatchingCommand(tree, phrase);
     const QStringList findFiles{QStringLiteral("find"), tree, QStringLiteral("-type"), QStringLiteral("f")};
-    const QStringList fd{QStringLiteral("fdfind"),
-                         QStringLiteral("--no-ignore"),
-                         QStringLiteral("--hidden"),
-                         QStringLiteral("-i"),
-                         QStringLiteral("-F"),
-                         phrase,
-                         tree};
+    const QStringList fd = fdCommand(tree, phrase);
     Figures& figures = bench.figures;
     long long found = 0;
     long long everything = 0;
+    // The search as it is and with one listing in flight; each goes first in
+    // every other round, as the first search after another tool pays more.
+    const auto searchBesideOneInFlight = [&](const QString& name, const QString& searched, long long* lines,
+                                             int round) {
+        const QString one = name + QStringLiteral(", 1 in flight");
+        if (round % 2 == 1)
+            bench.search(one, tree, searched, lines, oneInFlight());
+        bench.search(name, tree, searched, lines);
+        if (round % 2 == 0)
+            bench.search(one, tree, searched, lines, oneInFlight());
+    };
     // One untimed pass of each warms the cache for everyone.
     timeCommand(findFiles);
     bench.search(QStringLiteral("warm-up"), tree, phrase, &found);
     bench.search(QStringLiteral("warm-up"), tree, QStringLiteral("*"), &everything);
     figures = {};
     for (int round = 0; round < rounds; ++round) {
-        bench.search(QStringLiteral("search"), tree, phrase, &found);
+        searchBesideOneInFlight(QStringLiteral("search"), phrase, &found, round);
         figures.times[QStringLiteral("find -iname")].push_back(timeCommand(findMatching));
         if (haveFd) {
             figures.times[QStringLiteral("fd 1 thread")].push_back(
                 timeCommand(QStringList(fd) << QStringLiteral("-j1")));
             figures.times[QStringLiteral("fd default threads")].push_back(timeCommand(fd));
         }
-        bench.search(QStringLiteral("search *"), tree, QStringLiteral("*"), &everything);
+        searchBesideOneInFlight(QStringLiteral("search *"), QStringLiteral("*"), &everything, round);
         figures.times[QStringLiteral("find -type f")].push_back(timeCommand(findFiles));
     }
     std::printf("search found %lld lines, \"*\" %lld lines\n", found, everything);
@@ -451,7 +609,11 @@ int main(int argc, char* argv[])
         printTarget("search / find -iname", search / find, 0.55);
         if (haveFd)
             printTarget("search / fd default threads", search / fdDefault, 0.99);
-        printTarget("search * / find -type f", all / findAll, 1.3);
+        printTarget("search * / find -type f", all / findAll, 1.0);
+        printTarget("search / search with 1 in flight", search / figures.median(QStringLiteral("search, 1 in flight")),
+                    1.0);
+        printTarget("search * / search * with 1 in flight",
+                    all / figures.median(QStringLiteral("search *, 1 in flight")), 1.0);
         printTarget("bytes per line", bytesPerLine, 90);
         printTarget("filter ms", filter, 150);
         printTarget("save ms", save, 150);
@@ -472,5 +634,7 @@ int main(int argc, char* argv[])
                 "firstpaint_ms=%.0f errors=%d\n",
                 qPrintable(ratio(all, findAll)), bytesPerLine, filter, save, copy, figures.longestGap(), firstPaint,
                 bench.desktop().errors);
+    if (everything >= TargetScale || parser.isSet(QStringLiteral("cold")))
+        coldFigures(bench, tree, phrase, findMatching, haveFd ? fd : QStringList());
     return bench.desktop().errors == 0 ? 0 : 1;
 }

@@ -22,17 +22,30 @@ struct FolderListing {
     NameList files;
 };
 
-// What the helper thread and the walk share; it lives as long as either.
+// How far the lister reads ahead of the walk. A listing the walk waits for
+// next always starts when a listing may start; only the read-ahead beyond it
+// is held to the bounds.
+struct ReadAhead {
+    int listingsPerFileSystem = 12;       // in flight at once on one file system
+    int listings = 24;                    // in flight at once in all
+    int folders = 256;                    // listed and not yet taken by the walk
+    qsizetype bytes = qsizetype(8) << 20; // their paths and file names
+};
+
+// What the listing threads and the walk share; it lives as long as any.
 struct FolderFeedQueue;
 
-// Lists the folders of one walk ahead of it, in walk order (a folder, then
-// each subfolder's tree, depth first), on a helper thread, a bounded number
-// ahead. A listing that never returns holds only the helper: it is told to
+// Lists the folders of one walk ahead of it and hands them over in walk order
+// (a folder, then each subfolder's tree, depth first). Several listings are in
+// flight at once on helper threads, the earliest folders of the walk first,
+// so a share that answers each listing late is read at the pace of many.
+// A listing that never returns holds only its thread: the rest are told to
 // quit when the feed goes, and nobody ever waits for it. Skipped folders are
 // never opened; when the walk's own folder is skipped, the feed is empty.
 class FolderFeed {
 public:
-    FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders, SkipRules skip = {});
+    FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders, SkipRules skip = {},
+               ReadAhead readAhead = defaultReadAhead());
     ~FolderFeed();
 
     FolderFeed(const FolderFeed&) = delete;
@@ -41,6 +54,11 @@ public:
     enum class Next { Ready, Pending, Finished };
     // The next folder in walk order, waiting for it at most `wait`.
     Next next(FolderListing& listing, std::chrono::milliseconds wait);
+
+    // What feeds made from now on read ahead by default; the benchmark
+    // compares settings with it.
+    static ReadAhead defaultReadAhead();
+    static void setDefaultReadAhead(const ReadAhead& readAhead);
 
 private:
     std::shared_ptr<FolderFeedQueue> shared_;

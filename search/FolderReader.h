@@ -7,7 +7,7 @@
 // The step of the walk that reads one open folder and sorts its entries into
 // files and subfolders. Only real folders are subfolders: a link to a folder
 // is a file here, so the walk never follows one into a loop. Runs on the
-// walk's helper thread.
+// walk's helper threads, several folders at once.
 class FolderReader {
 public:
     virtual ~FolderReader() = default;

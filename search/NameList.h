@@ -19,6 +19,8 @@ public:
 
     qsizetype size() const { return static_cast<qsizetype>(ends_.size()); }
     bool isEmpty() const { return ends_.empty(); }
+    // The bytes of the names, as held.
+    qsizetype byteSize() const { return bytes_.size(); }
 
     QByteArrayView at(qsizetype position) const
     {

@@ -50,6 +50,17 @@ struct SearchHarness : SearchControls {
         click();
     }
 
+    // Clicks Stop in the yield before the file that would add this line.
+    void stopAtLine(qsizetype line)
+    {
+        desktop.onYield = [this, line, stopped = false](long long) mutable {
+            if (!stopped && results.lineCount() == line) {
+                stopped = true;
+                click();
+            }
+        };
+    }
+
     QByteArrayList lines() const
     {
         QByteArrayList all;

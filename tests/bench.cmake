@@ -13,3 +13,9 @@ if(TARGET scrivlist-slowfs)
         SKIP_RETURN_CODE 77
         TIMEOUT 120)
 endif()
+
+# The share stand-in at a toy size; where FUSE is missing it says so and passes.
+add_test(NAME bench_share_smoke COMMAND scrivlist-bench --share-latency-ms 1 --files 300 --rounds 1)
+set_tests_properties(bench_share_smoke PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+    TIMEOUT 120)

@@ -1,4 +1,5 @@
 #include "SearchHarness.h"
+#include "UniqueFd.h"
 #include "folders/ListRemoval.h"
 #include "search/FolderFeed.h"
 #include "search/ResultLine.h"
@@ -7,43 +8,40 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// The real reader, except that chosen folders fail with an errno, and one
-// folder's listing hangs until released.
+// The real reader, except that chosen folders fail with an errno, one
+// folder's listing hangs until released, and listings may take a while that
+// a seed and the path choose, so they finish in a random order.
 class ScriptedReader : public FolderReader {
 public:
     int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override
     {
-        {
-            std::unique_lock lock(mutex_);
-            readPaths_ << path;
-            if (failures.contains(path))
-                return failures.value(path);
-            if (path == hangAt) {
-                hanging = true;
-                released_.wait(lock, [&] { return isReleased_; });
-            }
+        const int now = ++inFlight_;
+        for (int seen = maxInFlight_; now > seen && !maxInFlight_.compare_exchange_weak(seen, now);) {
         }
-        const int result = real_.read(folderFd, path, files, subfolders);
-        if (path == hangAt)
-            leftHang = true;
+        const int result = scriptedRead(folderFd, path, files, subfolders);
+        --inFlight_;
         return result;
     }
 
@@ -60,13 +58,39 @@ public:
         return readPaths_;
     }
 
+    int maxInFlight() const { return maxInFlight_; }
+
     // Set before a run.
     QHash<QByteArray, int> failures;
     QByteArray hangAt;
+    size_t delaySeed = 0;
+    int maxDelayUs = 0;
     std::atomic<bool> hanging{false};
     std::atomic<bool> leftHang{false};
 
 private:
+    int scriptedRead(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders)
+    {
+        if (maxDelayUs > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(qHash(path, delaySeed) % size_t(maxDelayUs)));
+        {
+            std::unique_lock lock(mutex_);
+            readPaths_ << path;
+            if (failures.contains(path))
+                return failures.value(path);
+            if (path == hangAt) {
+                hanging = true;
+                released_.wait(lock, [&] { return isReleased_; });
+            }
+        }
+        const int result = real_.read(folderFd, path, files, subfolders);
+        if (path == hangAt)
+            leftHang = true;
+        return result;
+    }
+
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> maxInFlight_{0};
     PosixFolderReader real_;
     mutable std::mutex mutex_;
     QByteArrayList readPaths_;
@@ -115,36 +139,49 @@ QStringList drainFeed(FolderFeed& feed, const QByteArray& root)
     return folders << QStringLiteral("hung");
 }
 
-// A chain of folders of this name, too deep to be made or removed by path.
-const QByteArray DeepName(60, 'd');
-
-class DeepChain {
+// A chain of folders `depth` deep, too deep to be made or removed by path.
+// Each level holds a file and, beside the next level, a folder with a file.
+class DeepTree {
 public:
-    DeepChain(const QByteArray& top, int depth, const char* leafFile) : leafFile_(leafFile)
+    DeepTree(const QByteArray& top, const QByteArray& name, int depth) : top_(top), name_(name), depth_(depth)
     {
-        fds_.push_back(::open(top.constData(), O_RDONLY | O_DIRECTORY));
-        for (int level = 0; level < depth && fds_.back() >= 0; ++level) {
-            ::mkdirat(fds_.back(), DeepName.constData(), 0755);
-            fds_.push_back(::openat(fds_.back(), DeepName.constData(), O_RDONLY | O_DIRECTORY));
+        UniqueFd fd(::open(top.constData(), O_RDONLY | O_DIRECTORY));
+        for (int level = 0; level < depth && fd; ++level) {
+            touch(fd.get(), "level1.txt");
+            ::mkdirat(fd.get(), "side", 0755);
+            touch(fd.get(), "side/side1.txt");
+            ::mkdirat(fd.get(), name.constData(), 0755);
+            fd = UniqueFd(::openat(fd.get(), name.constData(), O_RDONLY | O_DIRECTORY));
+            made_ += fd ? 1 : 0;
         }
-        ::close(::openat(fds_.back(), leafFile, O_CREAT | O_WRONLY, 0644));
+        touch(fd.get(), "bottom1.txt");
     }
 
-    ~DeepChain()
+    ~DeepTree()
     {
-        ::unlinkat(fds_.back(), leafFile_, 0);
-        for (size_t level = fds_.size() - 1; level > 0; --level) {
-            ::close(fds_[level]);
-            ::unlinkat(fds_[level - 1], DeepName.constData(), AT_REMOVEDIR);
+        // Down to the bottom, then up again through "..", emptying each level.
+        UniqueFd fd(::open(top_.constData(), O_RDONLY | O_DIRECTORY));
+        for (int level = 0; level < made_; ++level)
+            fd = UniqueFd(::openat(fd.get(), name_.constData(), O_RDONLY | O_DIRECTORY));
+        ::unlinkat(fd.get(), "bottom1.txt", 0);
+        for (int level = 0; level < made_; ++level) {
+            fd = UniqueFd(::openat(fd.get(), "..", O_RDONLY | O_DIRECTORY));
+            ::unlinkat(fd.get(), name_.constData(), AT_REMOVEDIR);
+            ::unlinkat(fd.get(), "side/side1.txt", 0);
+            ::unlinkat(fd.get(), "side", AT_REMOVEDIR);
+            ::unlinkat(fd.get(), "level1.txt", 0);
         }
-        ::close(fds_.front());
     }
 
-    bool complete(int depth) const { return fds_.size() == size_t(depth) + 1 && fds_.back() >= 0; }
+    bool complete() const { return made_ == depth_; }
 
 private:
-    const char* leafFile_;
-    std::vector<int> fds_;
+    static void touch(int folderFd, const char* name) { ::close(::openat(folderFd, name, O_CREAT | O_WRONLY, 0644)); }
+
+    QByteArray top_;
+    QByteArray name_;
+    int depth_;
+    int made_ = 0;
 };
 
 // Caps the descriptors this process may open at those it has open plus a few.
@@ -162,6 +199,59 @@ public:
 private:
     rlimit saved_{};
 };
+
+// Sets how far feeds read ahead while it lives.
+class ReadAheadScope {
+public:
+    explicit ReadAheadScope(const ReadAhead& readAhead) { FolderFeed::setDefaultReadAhead(readAhead); }
+    ~ReadAheadScope() { FolderFeed::setDefaultReadAhead(saved_); }
+
+private:
+    ReadAhead saved_ = FolderFeed::defaultReadAhead();
+};
+
+ReadAhead inFlight(int perFileSystem, int inAll)
+{
+    ReadAhead readAhead;
+    readAhead.listingsPerFileSystem = perFileSystem;
+    readAhead.listings = inAll;
+    return readAhead;
+}
+
+// The lines of one run over folder with Stop clicked before the file of line
+// stopAt (never when negative), and whatever the desktop saw amiss.
+QByteArrayList walkLines(const QString& folder, const ReadAhead& readAhead, int check5, qsizetype stopAt = -1,
+                         size_t delaySeed = 0, int maxDelayUs = 0)
+{
+    const ReadAheadScope scope(readAhead);
+    Harness harness;
+    harness.option = ResultForm::PathAndFilename;
+    harness.check5 = check5;
+    harness.reader->delaySeed = delaySeed;
+    harness.reader->maxDelayUs = maxDelayUs;
+    if (stopAt >= 0)
+        harness.stopAtLine(stopAt);
+    harness.search(folder);
+    QByteArrayList lines = harness.lines();
+    for (const QString& problem : harness.desktop.problems())
+        lines << "problem: " + problem.toUtf8();
+    return lines;
+}
+
+// Folders and files in random places, from a seed.
+QStringList randomTree(quint32 seed, int folders, int files)
+{
+    QRandomGenerator random(seed);
+    QStringList made{QString()};
+    QStringList entries;
+    for (int folder = 1; folder < folders; ++folder) {
+        made << made.at(random.bounded(made.size())) + QStringLiteral("f%1/").arg(folder);
+        entries << made.last();
+    }
+    for (int file = 0; file < files; ++file)
+        entries << made.at(random.bounded(made.size())) + QStringLiteral("n%1.txt").arg(file);
+    return entries;
+}
 
 } // namespace
 
@@ -185,7 +275,14 @@ private slots:
     void linksAreFilesAndNeverFollowed();
     void manyFilesAndFoldersAllArrive();
     void nameThatIsNotUtf8KeepsItsBytes();
-    void treeDeeperThanPathMax();
+    void descriptorsStayBounded_data();
+    void descriptorsStayBounded();
+    void randomListingOrderKeepsTheWalk_data();
+    void randomListingOrderKeepsTheWalk();
+    void inFlightStaysWithinTheCap_data();
+    void inFlightStaysWithinTheCap();
+    void noListingStartsAfterStop();
+    void hungListingWithSeveralInFlight();
     void hangingListingLeavesTheWindowLive();
     void skipRules_data();
     void skipRules();
@@ -501,33 +598,146 @@ void tst_walk::nameThatIsNotUtf8KeepsItsBytes()
     QVERIFY(harness.desktop.problems().isEmpty());
 }
 
-void tst_walk::treeDeeperThanPathMax()
+void tst_walk::descriptorsStayBounded_data()
 {
-    // Longer than any path the system takes, and deeper than the descriptors the walk may hold.
-    constexpr int Depth = 80;
-    QTemporaryDir dir;
-    makeTree(dir.path(), {"top1.txt", "zz/last1.txt"});
-    const QByteArray top = QFile::encodeName(dir.path());
-    const DeepChain chain(top, Depth, "bottom1.txt");
-    QVERIFY(chain.complete(Depth));
-    QByteArray bottom = top;
-    for (int level = 0; level < Depth; ++level)
-        bottom += '/' + DeepName;
-    bottom += "/bottom1.txt";
-    QVERIFY(bottom.size() > PATH_MAX);
+    QTest::addColumn<QByteArray>("name"); // of the deep folders; empty for the wide tree
+    QTest::addColumn<int>("size");        // levels deep, or subfolders wide
+    // Paths longer than any the system takes, in few levels of long names.
+    QTest::newRow("deeper than any path") << QByteArray(60, 'd') << 80;
+    QTest::newRow("3,000 levels deep") << QByteArray("d") << 3000;
+    QTest::newRow("20,000 subfolders") << QByteArray() << 20000;
+}
 
+void tst_walk::descriptorsStayBounded()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(int, size);
+    // In memory where the system has it: making and removing this many folders on a disk takes long.
+    const QString shm = QStringLiteral("/dev/shm");
+    QTemporaryDir dir(QFileInfo(shm).isWritable() ? shm + QStringLiteral("/tst_walk-XXXXXX") : QString());
+    const QByteArray top = QFile::encodeName(dir.path());
+    std::optional<DeepTree> deep;
+    qsizetype expectedLines = 0;
+    if (!name.isEmpty()) {
+        deep.emplace(top, name, size);
+        QVERIFY(deep->complete());
+        expectedLines = 2 * size + 1;
+    } else {
+        const UniqueFd fd(::open(top.constData(), O_RDONLY | O_DIRECTORY));
+        for (int folder = 0; folder < size; ++folder) {
+            const QByteArray folderName = "sub" + QByteArray::number(folder);
+            QCOMPARE(::mkdirat(fd.get(), folderName.constData(), 0755), 0);
+            ::close(::openat(fd.get(), (folderName + "/a1.txt").constData(), O_CREAT | O_WRONLY, 0644));
+        }
+        expectedLines = size;
+    }
+    // Far below the usual limit of 1024, whatever the depth or width.
+    const DescriptorCap cap(128);
+    const QByteArrayList one = walkLines(dir.path(), inFlight(1, 1), 1);
+    QCOMPARE(one.size(), expectedLines);
+    // Listings that wait a little, as on a share, so that every bound is reached.
+    QCOMPARE(walkLines(dir.path(), FolderFeed::defaultReadAhead(), 1, -1, 1, 400), one);
+    if (deep)
+        QVERIFY(std::any_of(one.begin(), one.end(), [](const QByteArray& line) {
+            return line.endsWith("/bottom1.txt") && line.size() > PATH_MAX;
+        }));
+}
+
+void tst_walk::randomListingOrderKeepsTheWalk_data()
+{
+    QTest::addColumn<int>("check5");
+    QTest::newRow("with subfolders") << 1;
+    QTest::newRow("without subfolders") << 0;
+}
+
+// Listings that finish in any order still give the lines of a walk with one
+// listing in flight, byte for byte, whole or stopped at any file.
+void tst_walk::randomListingOrderKeepsTheWalk()
+{
+    QFETCH(int, check5);
+    QTemporaryDir dir;
+    makeTree(dir.path(), randomTree(7, 60, 150));
+    const QByteArrayList one = walkLines(dir.path(), inFlight(1, 1), check5);
+    QVERIFY(!one.isEmpty());
+    QRandomGenerator random(11);
+    for (size_t seed = 1; seed <= 16; ++seed) {
+        const ReadAhead several = inFlight(1 + random.bounded(8), 1 + random.bounded(16));
+        QCOMPARE(walkLines(dir.path(), several, check5, -1, seed, 1500), one);
+        const qsizetype stopAt = random.bounded(one.size());
+        QCOMPARE(walkLines(dir.path(), several, check5, stopAt, seed, 1500), one.mid(0, stopAt));
+    }
+}
+
+void tst_walk::inFlightStaysWithinTheCap_data()
+{
+    QTest::addColumn<int>("perFileSystem");
+    QTest::addColumn<int>("inAll");
+    QTest::addColumn<int>("cap");
+    QTest::newRow("per file system") << 3 << 16 << 3;
+    QTest::newRow("in all") << 8 << 2 << 2;
+    QTest::newRow("one") << 1 << 1 << 1;
+}
+
+void tst_walk::inFlightStaysWithinTheCap()
+{
+    QFETCH(int, perFileSystem);
+    QFETCH(int, inAll);
+    QFETCH(int, cap);
+    QTemporaryDir dir;
+    makeTree(dir.path(), randomTree(3, 80, 40));
+    const ReadAheadScope scope(inFlight(perFileSystem, inAll));
+    Harness harness;
+    harness.reader->maxDelayUs = 1000;
+    harness.search(dir.path());
+    QCOMPARE(harness.lines().size(), 40);
+    // Wide enough that every slot was taken at some time.
+    QCOMPARE(harness.reader->maxInFlight(), cap);
+}
+
+void tst_walk::noListingStartsAfterStop()
+{
+    QTemporaryDir dir;
+    makeTree(dir.path(), randomTree(5, 200, 200));
+    Harness harness;
+    harness.reader->maxDelayUs = 2000;
+    harness.stopAtLine(3);
+    harness.search(dir.path());
+    QCOMPARE(harness.lines().size(), 3);
+    // Listings in flight at Stop may still end; none starts after them.
+    QTest::qWait(20);
+    const qsizetype started = harness.reader->readPaths().size();
+    QTest::qWait(100);
+    QCOMPARE(harness.reader->readPaths().size(), started);
+    QVERIFY(started < 200);
+}
+
+void tst_walk::hungListingWithSeveralInFlight()
+{
+    QTemporaryDir dir;
+    QStringList entries;
+    for (int folder = 0; folder < 12; ++folder)
+        entries << QStringLiteral("s%1/a1.txt").arg(folder) << QStringLiteral("s%1/b1.txt").arg(folder);
+    makeTree(dir.path(), entries);
+    const QByteArrayList one = walkLines(dir.path(), inFlight(1, 1), 1);
+    QCOMPARE(one.size(), 24);
+    // The sixth folder in walk order hangs; the five before it are all shown.
+    const QByteArray hung = one.at(10).left(one.at(10).lastIndexOf('/'));
     Harness harness;
     harness.option = ResultForm::PathAndFilename;
-    harness.phraseBox = QStringLiteral("1.txt");
-    {
-        const DescriptorCap cap(Depth / 2);
-        harness.search(dir.path());
-    }
-    const QByteArrayList lines = harness.lines();
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(0), top + "/top1.txt");
-    QCOMPARE(QSet<QByteArray>(lines.begin() + 1, lines.end()), QSet<QByteArray>({bottom, top + "/zz/last1.txt"}));
-    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+    harness.reader->hangAt = hung;
+    long long yieldsWhileHanging = 0;
+    harness.desktop.onYield = [&](long long) {
+        if (harness.reader->hanging && harness.results.lineCount() >= 10 && ++yieldsWhileHanging == 20)
+            harness.click();
+    };
+    harness.search(dir.path());
+    QCOMPARE(harness.lines(), one.mid(0, 10));
+    QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+    QCOMPARE(harness.pointer, PointerState::Default);
+    QVERIFY(harness.desktop.problems().isEmpty());
+    QVERIFY(!harness.reader->leftHang);
+    harness.reader->release();
+    QTRY_VERIFY(harness.reader->leftHang);
 }
 
 void tst_walk::hangingListingLeavesTheWindowLive()
