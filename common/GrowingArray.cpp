@@ -79,6 +79,11 @@ void release(void* data, std::size_t capacityBytes) noexcept
         std::free(data);
 }
 
+bool keepsForReuse(void* data, std::size_t capacityBytes) noexcept
+{
+    return isMapped(capacityBytes) && ::madvise(data, capacityBytes, MADV_FREE) == 0;
+}
+
 #else
 
 Block resize(void* data, std::size_t, std::size_t, std::size_t wantedBytes)
@@ -89,6 +94,11 @@ Block resize(void* data, std::size_t, std::size_t, std::size_t wantedBytes)
 void release(void* data, std::size_t) noexcept
 {
     std::free(data);
+}
+
+bool keepsForReuse(void*, std::size_t) noexcept
+{
+    return false;
 }
 
 #endif

@@ -17,6 +17,8 @@ struct Block {
 };
 Block resize(void* data, std::size_t usedBytes, std::size_t capacityBytes, std::size_t wantedBytes);
 void release(void* data, std::size_t capacityBytes) noexcept;
+// True when the block stays to be filled again, its contents given up.
+bool keepsForReuse(void* data, std::size_t capacityBytes) noexcept;
 } // namespace growing_block
 
 // A growable array of plain values for storage that reaches hundreds of
@@ -88,12 +90,17 @@ public:
     // Keeps the first `size` values; the memory stays for later appends.
     void truncate(std::size_t size) { size_ = size < size_ ? size : size_; }
 
-    // Empties the array and gives its memory back.
+    // Empties the array. A large block stays, its pages given back lazily: the
+    // system takes them only when it runs short, and filling the array again
+    // reuses those it left, instead of having each fresh page faulted in and
+    // zeroed. A small block goes back to the heap.
     void clear()
     {
+        size_ = 0;
+        if (growing_block::keepsForReuse(data_, capacity_ * sizeof(T)))
+            return;
         growing_block::release(data_, capacity_ * sizeof(T));
         data_ = nullptr;
-        size_ = 0;
         capacity_ = 0;
     }
 

@@ -259,6 +259,14 @@ void tst_common::growingArrayKeepsItsValues()
     QVERIFY(moved.empty());
     moved.append(piece.data(), piece.size());
     QVERIFY(std::equal(moved.begin(), moved.end(), piece.begin(), piece.end()));
+
+    // A cleared block that is kept for reuse holds nothing of before, and grows past its old size.
+    moved.clear();
+    for (int round = 0; round < 2; ++round)
+        moved.append(expected.data(), expected.size());
+    QCOMPARE(moved.size(), 2 * expected.size());
+    QVERIFY(std::equal(moved.begin(), moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), expected.begin()));
+    QVERIFY(std::equal(moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), moved.end(), expected.begin()));
 }
 
 QTEST_GUILESS_MAIN(tst_common)
