@@ -610,10 +610,14 @@ int main(int argc, char* argv[])
         if (haveFd)
             printTarget("search / fd default threads", search / fdDefault, 0.99);
         printTarget("search * / find -type f", all / findAll, 1.0);
+        // Not slower than one listing in flight. On a warm disk both list one
+        // folder at a time, so the medians differ only by the few per cent that
+        // two runs of one search differ by here; more than that is a slowdown.
+        constexpr double SameSearchSpread = 1.05;
         printTarget("search / search with 1 in flight", search / figures.median(QStringLiteral("search, 1 in flight")),
-                    1.0);
+                    SameSearchSpread);
         printTarget("search * / search * with 1 in flight",
-                    all / figures.median(QStringLiteral("search *, 1 in flight")), 1.0);
+                    all / figures.median(QStringLiteral("search *, 1 in flight")), SameSearchSpread);
         printTarget("bytes per line", bytesPerLine, 90);
         printTarget("filter ms", filter, 150);
         printTarget("save ms", save, 150);
