@@ -3,13 +3,14 @@
 #include "ClipboardCopy.h"
 #include "Desktop.h"
 #include "Failure.h"
+#include "ItemLookup.h"
 #include "Paths.h"
 #include "ResultModel.h"
 #include "StepTrap.h"
 
 #include <QMimeData>
 
-#include <sys/stat.h>
+#include <optional>
 
 namespace {
 
@@ -17,26 +18,39 @@ const QString UriListFormat = QStringLiteral("text/uri-list");
 // What GNOME-family file managers read for a paste: "copy" or "cut", then the URLs.
 const QString CopiedFilesFormat = QStringLiteral("x-special/gnome-copied-files");
 
+// How long a look at one item may take before it counts as missing.
+constexpr std::chrono::milliseconds LookPatience{250};
+
+// A name never holds a NUL, so a line with one names nothing.
+bool mayNameItem(QByteArrayView line)
+{
+    return line.startsWith(NativeSeparator) && !line.contains('\0');
+}
+
 } // namespace
 
 bool namesExistingItem(QByteArrayView line)
 {
-    // A name never holds a NUL, so a line with one names nothing.
-    if (!line.startsWith(NativeSeparator) || line.contains('\0'))
-        return false;
-    struct stat status {};
-    return ::lstat(line.toByteArray().constData(), &status) == 0;
+    return mayNameItem(line) && lookUpItems({line.toByteArray()}, LookPatience).front();
 }
 
-void FileHandover::add(QByteArrayView line)
+FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting)
 {
-    texts_ << QString::fromUtf8(line);
-    if (!namesExistingItem(line))
-        return;
-    const QByteArray url = localFileUrl(line);
-    uriList_ += url + "\r\n";
-    copiedFiles_ += '\n' + url;
-    ++fileCount_;
+    std::vector<QByteArray> paths;
+    for (const QByteArray& line : lines)
+        if (mayNameItem(line))
+            paths.push_back(line);
+    const std::vector<bool> exists = lookUpItems(paths, LookPatience, whileWaiting);
+    std::size_t path = 0;
+    for (const QByteArray& line : lines) {
+        texts_ << QString::fromUtf8(line);
+        if (!mayNameItem(line) || !exists[path++])
+            continue;
+        const QByteArray url = localFileUrl(line);
+        uriList_ += url + "\r\n";
+        copiedFiles_ += '\n' + url;
+        ++fileCount_;
+    }
 }
 
 std::unique_ptr<QMimeData> FileHandover::dragData() const
@@ -64,19 +78,16 @@ void openContainingFolder(Desktop& desktop, QByteArrayView line)
 
 void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list)
 {
-    FileHandover handover;
+    std::optional<FileHandover> handover;
     trap.step(100, [&] {
         QByteArrayList ticked;
         for (qsizetype line = 0; line < list.lineCount(); ++line)
             if (list.isChecked(line))
                 ticked << list.lineBytes(line).toByteArray();
         // Each line costs a look at the disk; the window goes on meanwhile.
-        for (const QByteArray& line : ticked) {
-            desktop.yieldToEventLoop();
-            handover.add(line);
-        }
+        handover.emplace(ticked, [&desktop] { desktop.yieldToEventLoop(); });
     });
-    if (trap.test(102, [&] { return handover.fileCount() == 0; })) {
+    if (trap.test(102, [&] { return !handover || handover->fileCount() == 0; })) {
         trap.step(104, [&] {
             desktop.message(QStringLiteral("None of the ticked lines is the full path of a file or folder that "
                                            "exists, so nothing was copied."));
@@ -84,7 +95,7 @@ void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list
         return;
     }
     trap.step(106, [&] {
-        if (!SetClipboardData(desktop, *handover.pasteData()))
+        if (!SetClipboardData(desktop, *handover->pasteData()))
             throw Failure(QStringLiteral("The clipboard is held by another program; nothing was copied"));
     });
 }

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QStringList>
 
+#include <functional>
+
 #include <memory>
 
 class Desktop;
@@ -12,15 +14,17 @@ class ResultModel;
 class StepTrap;
 
 // True when a line is the absolute path of a file or folder that exists now;
-// a link counts as itself, wherever it points.
+// a link counts as itself. A hung mount makes it false after a moment, never
+// a frozen window.
 bool namesExistingItem(QByteArrayView line);
 
 // Result lines handed to another program: their texts, one per line, for a
 // text editor, and the file URLs of those that name existing items, for a
-// file manager.
+// file manager. The disk is looked at on a helper thread; whileWaiting runs
+// meanwhile, and an item on a hung mount counts as missing.
 class FileHandover {
 public:
-    void add(QByteArrayView line);
+    explicit FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting = {});
 
     qsizetype fileCount() const { return fileCount_; }
     // What a drag offers.

@@ -221,8 +221,8 @@ QMimeData* ResultModel::mimeData(const QModelIndexList& indexes) const
             rows.push_back(cell.row());
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    FileHandover handover;
+    QByteArrayList lines;
     for (const int row : rows)
-        handover.add(lineBytes(row));
-    return handover.dragData().release();
+        lines << lineBytes(row).toByteArray();
+    return FileHandover(lines).dragData().release();
 }

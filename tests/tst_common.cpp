@@ -1,13 +1,17 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "GrowingArray.h"
+#include "ItemLookup.h"
 #include "Paths.h"
 #include "StepTrap.h"
 #include "TextMatch.h"
 
 #include <QtTest>
 
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -35,6 +39,8 @@ private slots:
     void phraseMatch();
     void growingArrayKeepsItsValues_data();
     void growingArrayKeepsItsValues();
+    void itemLookupNeverHangs_data();
+    void itemLookupNeverHangs();
 };
 
 void tst_common::normalizeBackslashStyle_data()
@@ -267,6 +273,79 @@ void tst_common::growingArrayKeepsItsValues()
     QCOMPARE(moved.size(), 2 * expected.size());
     QVERIFY(std::equal(moved.begin(), moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), expected.begin()));
     QVERIFY(std::equal(moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), moved.end(), expected.begin()));
+}
+
+namespace {
+
+// Looks that answer at once from a table, except those that hang until the gate opens.
+struct ScriptedLooks {
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+        int started = 0;
+    };
+
+    ~ScriptedLooks()
+    {
+        std::lock_guard lock(gate->mutex);
+        gate->open = true;
+        gate->opened.notify_all();
+    }
+
+    std::function<bool(const QByteArray&)> look() const
+    {
+        return [gate = gate](const QByteArray& path) {
+            std::unique_lock lock(gate->mutex);
+            ++gate->started;
+            if (path.startsWith("hang"))
+                gate->opened.wait(lock, [&] { return gate->open; });
+            return path.startsWith("yes") || path.startsWith("hang");
+        };
+    }
+
+    int started() const
+    {
+        std::lock_guard lock(gate->mutex);
+        return gate->started;
+    }
+
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+};
+
+} // namespace
+
+void tst_common::itemLookupNeverHangs_data()
+{
+    QTest::addColumn<QByteArrayList>("paths"); // "yes", "no" or "hang" (a look that never answers)
+    QTest::addColumn<QList<bool>>("found");
+    QTest::addColumn<int>("looksAtMost");
+    QTest::newRow("none") << QByteArrayList{} << QList<bool>{} << 0;
+    QTest::newRow("all answer") << QByteArrayList{"yes1", "no2", "yes3"} << QList<bool>{true, false, true} << 3;
+    QTest::newRow("one hangs, the rest go on")
+        << QByteArrayList{"yes1", "hang2", "yes3", "no4"} << QList<bool>{true, false, true, false} << 4;
+    QTest::newRow("the last hangs") << QByteArrayList{"yes1", "hang2"} << QList<bool>{true, false} << 2;
+    // After a few hung looks the rest are not looked at: each would hold a thread.
+    QTest::newRow("a mount that hangs for every look")
+        << QByteArrayList{"yes1", "hang2", "hang3", "hang4", "hang5", "yes6", "hang7"}
+        << QList<bool>{true, false, false, false, false, false, false} << 5;
+}
+
+void tst_common::itemLookupNeverHangs()
+{
+    QFETCH(QByteArrayList, paths);
+    QFETCH(QList<bool>, found);
+    QFETCH(int, looksAtMost);
+    const ScriptedLooks looks;
+    long long waits = 0;
+    const std::vector<bool> answer = lookUpItems(
+        std::vector<QByteArray>(paths.begin(), paths.end()), std::chrono::milliseconds(30), [&] { ++waits; },
+        looks.look());
+    QCOMPARE(QList<bool>(answer.begin(), answer.end()), found);
+    QVERIFY(looks.started() <= looksAtMost);
+    // Whoever waited for a hung look was let run meanwhile.
+    if (paths.join().contains("hang"))
+        QVERIFY(waits > 0);
 }
 
 QTEST_GUILESS_MAIN(tst_common)

@@ -100,9 +100,7 @@ void tst_handover::handedOver()
     QFETCH(QString, text);
     QFETCH(QByteArrayList, urls);
     const Items items;
-    FileHandover handover;
-    for (const QByteArray& line : items.lines(lines))
-        handover.add(line);
+    const FileHandover handover(items.lines(lines));
     QByteArray uriList;
     QByteArray copied = "copy";
     for (const QByteArray& url : urls) {
@@ -131,8 +129,7 @@ void tst_handover::urlMapsBackToTheExactBytes()
 {
     const Items items;
     const QByteArray path = items.root + "/caf\xe9.txt";
-    FileHandover handover;
-    handover.add(path);
+    const FileHandover handover({path});
     QByteArray url = handover.dragData()->data(UriList);
     QVERIFY(url.startsWith("file://") && url.endsWith("\r\n"));
     url = url.mid(7, url.size() - 9);
