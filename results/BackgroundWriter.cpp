@@ -28,6 +28,7 @@ struct BackgroundWriter::State {
     qsizetype queuedBytes = 0;
     Ending ending = Ending::None;
     std::exception_ptr failure;
+    bool opened = false;
     bool finished = false;
 };
 
@@ -35,12 +36,23 @@ namespace {
 
 using State = BackgroundWriter::State;
 
-// Runs on the helper thread: the queued bytes in order, then the commit,
-// until the first failure or until the file is abandoned.
-void writeQueued(const std::shared_ptr<State>& state)
+// Runs on the helper thread: opens the file, then writes the queued bytes in
+// order, then commits, until the first failure or until the file is abandoned.
+void writeQueued(const std::shared_ptr<State>& state, const ReplacingFileOpener& open, const QString& path)
 {
+    std::unique_ptr<ReplacingFile> file;
+    std::exception_ptr openFailure;
+    try {
+        file = open(path);
+    } catch (...) {
+        openFailure = std::current_exception();
+    }
     std::unique_lock lock(state->mutex);
-    for (;;) {
+    state->file = std::move(file);
+    state->failure = openFailure;
+    state->opened = !openFailure;
+    state->changed.notify_all();
+    for (; !openFailure;) {
         state->changed.wait(lock, [&] { return !state->queue.empty() || state->ending != Ending::None; });
         if (state->ending == Ending::Abandon)
             break;
@@ -86,11 +98,9 @@ void waitFor(State& state, Desktop& desktop, std::unique_lock<std::mutex>& lock,
 
 } // namespace
 
-BackgroundWriter::BackgroundWriter(std::unique_ptr<ReplacingFile> file, Desktop& desktop)
-    : state_(std::make_shared<State>()), desktop_(desktop)
+BackgroundWriter::BackgroundWriter(const ReplacingFileOpener& open, const QString& path, Desktop& desktop)
+    : state_(std::make_shared<State>()), desktop_(desktop), helper_(writeQueued, state_, open, path)
 {
-    state_->file = std::move(file);
-    helper_ = std::thread(writeQueued, state_);
 }
 
 BackgroundWriter::~BackgroundWriter()
@@ -104,6 +114,14 @@ BackgroundWriter::~BackgroundWriter()
     state_->ending = Ending::Abandon;
     state_->changed.notify_all();
     helper_.detach();
+}
+
+void BackgroundWriter::awaitOpen()
+{
+    std::unique_lock lock(state_->mutex);
+    waitFor(*state_, desktop_, lock, [&] { return state_->opened || state_->finished; });
+    if (!state_->opened)
+        std::rethrow_exception(state_->failure);
 }
 
 void BackgroundWriter::write(QByteArray bytes)

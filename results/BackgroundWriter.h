@@ -9,13 +9,14 @@
 
 class Desktop;
 
-// Writes and commits a replacing file on a helper thread, fed through a
-// bounded queue, so a slow or hung disk never holds up the window's thread:
+// Opens, writes and commits a replacing file on a helper thread, fed through
+// a bounded queue, so a slow or hung disk never holds up the window's thread:
 // that thread only queues bytes, and lets the event loop run whenever it has
 // to wait for the helper.
 class BackgroundWriter {
 public:
-    BackgroundWriter(std::unique_ptr<ReplacingFile> file, Desktop& desktop);
+    // Starts opening the file at once; awaitOpen() tells how that went.
+    BackgroundWriter(const ReplacingFileOpener& open, const QString& path, Desktop& desktop);
     // Without commit() or abandon(), the file is dropped uncommitted by the
     // helper once its disk lets it; nothing waits for that.
     ~BackgroundWriter();
@@ -23,6 +24,8 @@ public:
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
+    // Waits until the file is open; throws the failure to open it.
+    void awaitOpen();
     // Queues the bytes, waiting while the queue is full. Throws the failure
     // of an earlier write once the helper has met one.
     void write(QByteArray bytes);

@@ -9,6 +9,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 #include <utility>
 
 namespace {
@@ -55,17 +57,20 @@ void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& 
     if (!replace)
         return;
     trap.step(128, [&] { setPointer(PointerState::Busy); });
-    std::unique_ptr<ReplacingFile> file;
-    if (trap.step(130, [&] { file = open(path); })) {
+    // Opening may wait for the disk as long as writing may, so the helper does both.
+    std::optional<BackgroundWriter> writer;
+    if (trap.step(130, [&] {
+            writer.emplace(open, path, desktop);
+            writer->awaitOpen();
+        })) {
         trap.step(136, [&] {
-            BackgroundWriter writer(std::move(file), desktop);
             try {
-                writeLines(desktop, list, writer);
+                writeLines(desktop, list, *writer);
             } catch (...) {
-                writer.abandon();
+                writer->abandon();
                 throw;
             }
-            writer.commit();
+            writer->commit();
         });
     }
     trap.step(142, [&] { setPointer(PointerState::Default); });

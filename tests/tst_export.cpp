@@ -34,7 +34,7 @@ const QString Location = QStringLiteral("in Tests.Save ");
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
 
 // How a scripted file's writes behave.
-enum Play { WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
+enum Play { OpenBlocks, WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
 
 // The temporary file of a save: unnamed where the file system has them, or
 // the hidden named one of the file systems that have not.
@@ -105,13 +105,16 @@ private:
     bool timedOut_ = false;
 };
 
-// A real replacing file whose writes are played slowly, held at a gate, or
-// failed at the third, or whose commit fails.
+// A real replacing file whose opening or writes are held at a gate, whose
+// writes are played slowly or failed at the third, or whose commit fails.
 class ScriptedFile : public ReplacingFile {
 public:
     ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
-        : real_(open(path)), path_(path), play_(play), gate_(gate)
+        : path_(path), play_(play), gate_(gate)
     {
+        if (play_ == OpenBlocks)
+            gate_.passThrough();
+        real_ = open(path);
     }
     void write(QByteArrayView bytes) override
     {
@@ -400,6 +403,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow_data()
 {
     QTest::addColumn<int>("play");
     QTest::addColumn<int>("temporary");
+    QTest::newRow("opening blocks") << int(OpenBlocks) << int(Unnamed);
     QTest::newRow("writes block") << int(WritesBlock) << int(Unnamed);
     QTest::newRow("writes block, named temporary") << int(WritesBlock) << int(Named);
     QTest::newRow("writes slow") << int(WritesSlow) << int(Unnamed);
@@ -431,7 +435,8 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     bool oldFileKept = false;
     int partialLocked = -1;
     save.desktop.onYield = [&](long long) {
-        if (play != WritesBlock || checkedWhileHeld || !gate.heldFor(std::chrono::milliseconds(200)))
+        const bool blocks = play == OpenBlocks || play == WritesBlock;
+        if (!blocks || checkedWhileHeld || !gate.heldFor(std::chrono::milliseconds(200)))
             return;
         checkedWhileHeld = true;
         // The writer is held and the window still runs: nothing is replaced yet.
@@ -455,6 +460,8 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
+    if (play == OpenBlocks)
+        QVERIFY(oldFileKept);
     if (play == WritesBlock) {
         QVERIFY(oldFileKept);
         QCOMPARE(partialLocked, 0);
