@@ -86,7 +86,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
             return command;
         }
         const QString name = optionName(argument);
-        const int equals = name.indexOf(QLatin1Char('='));
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
         if (listed(name, ToolkitFlags) || (equals > 0 && listed(name.left(equals), ToolkitOptionsJoined))) {
             command.toolkitArguments << position;
             continue;
