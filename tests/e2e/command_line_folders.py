@@ -22,7 +22,7 @@ import subprocess
 import sys
 import time
 
-from window_driver import FOLDER_HEADER, MESSAGE_TITLE, Atspi, DriverFailure, Session, labels_of, read_settings
+from window_driver import FOLDER_HEADER, MESSAGE_TITLE, DriverFailure, Session, read_settings
 
 CAPTION = "Scrivlist Software"
 SECTION = "Scrivlist%20Software"
@@ -126,7 +126,9 @@ def drive(session, monitor):
     expected = sorted([os.path.join(alpha, "keep-a.txt"), os.path.join(dashed, "sub", "Keep-b.txt")])
     if found != expected:
         raise DriverFailure(f"the search listed {found}, expected {expected}")
-    updates = window.wait("the dock's last update", lambda: monitor.updates()[-1:] == [(2, False)] and monitor.updates())
+    # The last update hides the count of the two lines found.
+    updates = window.wait("the dock's last update",
+                          lambda: monitor.updates()[-1:] == [(2, False)] and monitor.updates())
     if not updates[0][1]:
         raise DriverFailure(f"the dock never showed the count: {updates}")
     window.request_close()
