@@ -220,6 +220,8 @@ public:
     QString startCaption() const override { return form_.PushButton1->text(); }
     void setStartCaption(const QString& caption) override { form_.PushButton1->setText(caption); }
     void setPointer(PointerState state) override { form_.setPointerState(state); }
+    void walkStarted() override { emit form_.searchWalkStarted(); }
+    void walkEnded() override { emit form_.searchWalkEnded(); }
 
 private:
     Form1& form_;

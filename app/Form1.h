@@ -131,6 +131,12 @@ public:
     // The optional skin beside the program.
     void ApplySkin();
 
+signals:
+    // Around the walk of a search; the "Done." box comes after the end.
+    void searchWalkStarted();
+    void searchWalkEnded();
+
+public:
     QPushButton* PushButton1 = nullptr;
     QPushButton* PushButton2 = nullptr;
     QPushButton* PushButton3 = nullptr;

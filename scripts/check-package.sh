@@ -34,7 +34,7 @@ deb="build/scrivlist_${version}_$(dpkg --print-architecture).deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # Run-time needs (fonts, SVG plugins) and what dpkg-shlibdeps found in the binary.
-for needed in fonts-liberation libqt6svg6 libqt6widgets6 libc6; do
+for needed in fonts-liberation libqt6svg6 libqt6widgets6 libqt6dbus6 libc6; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 
@@ -46,6 +46,8 @@ program=./usr/lib/scrivlist
 {
     printf '%s\n' ./usr/bin/scrivlist "$program/scrivlist" \
         ./usr/share/applications/example.quillmark.Scrivlist.desktop \
+        ./usr/share/kio/servicemenus/example.quillmark.Scrivlist-search.desktop \
+        ./usr/share/nemo/actions/example.quillmark.Scrivlist-search.nemo_action \
         ./usr/share/metainfo/example.quillmark.Scrivlist.metainfo.xml \
         ./usr/share/icons/hicolor/scalable/apps/example.quillmark.Scrivlist.svg \
         ./usr/share/doc/scrivlist/copyright ./usr/share/doc/scrivlist/changelog.gz \
@@ -67,6 +69,18 @@ grep -q "<release version=\"$version\" date=\"[0-9-]*\">" "$root"/usr/share/meta
     || fail "the metainfo has no release $version"
 grep -q '^License: Expat' "$root/usr/share/doc/scrivlist/copyright" || fail "the copyright file names no license"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
+# Folders arrive as arguments, but the program never becomes the desktop's way to open a folder.
+entry="$root/usr/share/applications/example.quillmark.Scrivlist.desktop"
+grep -qx 'Exec=scrivlist %F' "$entry" || fail "the desktop entry's Exec does not take %F"
+! grep -q '^MimeType=' "$entry" || fail "the desktop entry claims file types"
+# A KDE service menu is a Service with a MimeType and Actions, which the validator allows only
+# to applications; every other finding counts.
+service_menu="$root/usr/share/kio/servicemenus/example.quillmark.Scrivlist-search.desktop"
+findings=$(desktop-file-validate "$service_menu" | grep -v 'but the type is "Service" while this key is only valid for type "Application"' || true)
+[ -z "$findings" ] || fail "the service menu: $findings"
+grep -q '^MimeType=inode/directory;$' "$service_menu" || fail "the service menu is not offered on folders"
+nemo_action="$root/usr/share/nemo/actions/example.quillmark.Scrivlist-search.nemo_action"
+grep -qx 'Extensions=dir;' "$nemo_action" || fail "the Nemo action is not offered on folders"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 
 echo "== started on the offscreen platform"

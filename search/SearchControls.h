@@ -23,4 +23,9 @@ public:
     virtual QString startCaption() const = 0;
     virtual void setStartCaption(const QString& caption) = 0;
     virtual void setPointer(PointerState state) = 0;
+
+    // Around the walk of a run that has folders to walk: the window may show
+    // outside itself that it is busy. The lines are all shown at the end.
+    virtual void walkStarted() {}
+    virtual void walkEnded() {}
 };

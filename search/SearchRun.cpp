@@ -48,11 +48,13 @@ void SearchRun::click(StepTrap& trap)
     int includeSubfolders = 0;
     trap.step(118, [&] { includeSubfolders = controls_.includeSubfolders(); });
     if (trap.test(120, [&] { return walkedEntryCount(folderList_) >= 1; })) {
+        controls_.walkStarted();
         walkEntries(trap, includeSubfolders);
         trap.step(136, [&] {
             folderList_.setHeaderText(QStringLiteral("Folder(s)"));
             results_.showPendingLines();
         });
+        controls_.walkEnded();
         trap.step(138, [&] { desktop_.message(QStringLiteral("Done.")); });
         trap.step(140, [&] { controls_.setStartCaption(SavedCaption); });
         trap.step(142, [&] { StopRequested = true; });

@@ -474,10 +474,11 @@ class Session:
         })
         return env
 
-    def start(self, caption):
+    def start(self, caption, arguments=()):
         log = open(os.path.join(self.root, f"program-{len(self.windows) + 1}.log"), "wb")
         # setpriv execs the program in its own process: should this driver be killed, the kernel ends it too.
-        process = subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--", self.exe], env=self.environment(),
+        process = subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--", self.exe, *arguments],
+                                   env=self.environment(),
                                    stdout=log, stderr=subprocess.STDOUT, cwd=self.home)
         log.close()
         window = ProgramWindow(self, process)
