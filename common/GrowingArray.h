@@ -81,6 +81,13 @@ public:
         size_ += count;
     }
 
+    // Adds `more` values left unset, to be written in place.
+    void extend(std::size_t more)
+    {
+        reserveMore(more);
+        size_ += more;
+    }
+
     void erase(std::size_t position, std::size_t count = 1)
     {
         std::memmove(data_ + position, data_ + position + count, (size_ - position - count) * sizeof(T));
