@@ -53,7 +53,7 @@ public:
         std::fprintf(stderr, "error box: %s\n", qPrintable(withLineFeeds(text)));
     }
     QString inputText(const QString&) override { return inputAnswer; }
-    QString pickSaveFile(const SaveDialogSettings&) override { return saveTo; }
+    SaveDialogChoice pickSaveFile(const SaveDialogSettings&) override { return {saveTo, 0}; }
 
     std::optional<double> doneAtMs;
     QString inputAnswer;
