@@ -1,5 +1,6 @@
 #include "TrimHistory.h"
 
+#include <algorithm>
 #include <cstring>
 #include <numeric>
 #include <stdexcept>
@@ -7,10 +8,8 @@
 
 namespace {
 
-bool startsTheList(const LineRuns& runs)
-{
-    return runs.size() == 1 && runs.front().at == 0;
-}
+// What a line costs beside its bytes: its end and its tick.
+constexpr std::size_t PerLineBytes = sizeof(std::uint64_t) + sizeof(std::uint8_t);
 
 std::size_t linesIn(const LineRuns& runs)
 {
@@ -37,13 +36,6 @@ void appendLines(LineStore& to, const LineStore& from, std::size_t first, std::s
     to.checks.append(from.checks.data() + first, last - first);
 }
 
-void truncate(LineStore& store, std::size_t lines)
-{
-    store.bytes.truncate(store.start(lines));
-    store.ends.truncate(lines);
-    store.checks.truncate(lines);
-}
-
 void notify(const AboutToChange& aboutToChange, const LineRuns& runs)
 {
     if (aboutToChange)
@@ -52,32 +44,78 @@ void notify(const AboutToChange& aboutToChange, const LineRuns& runs)
 
 } // namespace
 
-LineStore takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& aboutToChange, LineStore* room)
+LineStore SpareStores::take(std::size_t bytes)
 {
+    auto chosen = stores_.end();
+    for (auto store = stores_.begin(); store != stores_.end(); ++store) {
+        if (chosen == stores_.end()) {
+            chosen = store;
+            continue;
+        }
+        const std::size_t have = store->bytes.capacity();
+        const std::size_t best = chosen->bytes.capacity();
+        const bool holds = bytes > 0 && have >= bytes;
+        const bool bestHolds = bytes > 0 && best >= bytes;
+        if (holds ? !bestHolds || have < best : !bestHolds && have > best)
+            chosen = store;
+    }
     LineStore taken;
+    if (chosen != stores_.end()) {
+        taken = std::move(*chosen);
+        stores_.erase(chosen);
+    }
+    return taken;
+}
+
+void SpareStores::give(LineStore&& store)
+{
+    store.bytes.clear();
+    store.ends.clear();
+    store.checks.clear();
+    // Small blocks went back to the heap; only mapped ones are worth keeping.
+    if (store.bytes.capacity() == 0)
+        return;
+    stores_.push_back(std::move(store));
+    if (stores_.size() > MaxStores)
+        stores_.erase(std::min_element(stores_.begin(), stores_.end(), [](const LineStore& a, const LineStore& b) {
+            return a.bytes.capacity() < b.bytes.capacity();
+        }));
+}
+
+TakenLines takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& aboutToChange, SpareStores* spares)
+{
+    TakenLines taken;
     if (runs.empty())
         return taken;
     if (runs.back().at + runs.back().count > list.count())
         throw std::out_of_range("no such result lines");
-    if (startsTheList(runs)) {
-        // The list's storage becomes the taken lines; what follows them moves.
-        const std::size_t kept = runs.front().count;
-        LineStore fresh;
-        LineStore& rest = room != nullptr ? *room : fresh;
-        reserveMore(rest, list.bytes.size() - list.start(kept), list.count() - kept);
-        notify(aboutToChange, runs);
-        appendLines(rest, list, kept, list.count());
-        truncate(list, kept);
-        taken = std::move(list);
-        list = std::move(rest);
-        return taken;
-    }
     std::size_t takenBytes = 0;
     for (const LineRun& run : runs)
         takenBytes += list.start(run.at + run.count) - list.start(run.at);
-    reserveMore(taken, takenBytes, linesIn(runs));
-    notify(aboutToChange, runs);
+    const std::size_t takenLines = linesIn(runs);
+    const std::size_t keptBytes = list.bytes.size() - takenBytes;
+    const std::size_t keptLines = list.count() - takenLines;
+    const bool keptAreFewer = keptBytes + keptLines * PerLineBytes <= takenBytes + takenLines * PerLineBytes;
+    LineStore copies = spares != nullptr ? spares->take(keptAreFewer ? keptBytes : takenBytes) : LineStore();
 
+    if (keptAreFewer) {
+        // The kept lines are copied out and the list as it was becomes the step.
+        reserveMore(copies, keptBytes, keptLines);
+        notify(aboutToChange, runs);
+        std::size_t next = 0;
+        for (const LineRun& run : runs) {
+            appendLines(copies, list, next, run.at);
+            next = run.at + run.count;
+        }
+        appendLines(copies, list, next, list.count());
+        taken.lines = std::move(list);
+        taken.whole = true;
+        list = std::move(copies);
+        return taken;
+    }
+
+    reserveMore(copies, takenBytes, takenLines);
+    notify(aboutToChange, runs);
     // One pass: kept lines move down over the gaps, taken ones are copied out.
     char* const data = list.bytes.data();
     std::size_t writeLine = runs.front().at;
@@ -100,7 +138,7 @@ LineStore takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& a
     };
     for (const LineRun& run : runs) {
         keepUpTo(run.at);
-        appendLines(taken, list, run.at, run.at + run.count);
+        appendLines(copies, list, run.at, run.at + run.count);
         readLine = run.at + run.count;
         readByte = list.start(readLine);
     }
@@ -108,39 +146,55 @@ LineStore takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& a
     list.bytes.truncate(writeByte);
     list.ends.truncate(writeLine);
     list.checks.truncate(writeLine);
+    taken.lines = std::move(copies);
     return taken;
 }
 
-void putBackRuns(LineStore& list, LineStore&& taken, const LineRuns& runs, const AboutToChange& aboutToChange)
+LineStore putBackRuns(LineStore& list, TakenLines&& taken, const LineRuns& runs, const AboutToChange& aboutToChange)
 {
+    LineStore& lines = taken.lines;
     if (runs.empty())
-        return;
-    if (linesIn(runs) != taken.count() || runs.back().at + runs.back().count > list.count() + taken.count())
-        throw std::out_of_range("no such result lines");
-    if (startsTheList(runs)) {
-        reserveMore(taken, list.bytes.size(), list.count());
+        return std::move(lines);
+    if (taken.whole) {
+        const std::size_t before = lines.count();
+        const std::size_t kept = before - linesIn(runs);
+        if (runs.back().at + runs.back().count > before || kept > list.count())
+            throw std::out_of_range("no such result lines");
+        reserveMore(lines, list.bytes.size() - list.start(kept), list.count() - kept);
         notify(aboutToChange, runs);
-        appendLines(taken, list, 0, list.count());
-        list = std::move(taken);
-        return;
+        // The kept lines are those of the list as it was; only their ticks may differ.
+        std::size_t keptLine = 0;
+        std::size_t place = 0;
+        for (const LineRun& run : runs) {
+            for (; place < run.at; ++place)
+                lines.checks[place] = list.checks[keptLine++];
+            place = run.at + run.count;
+        }
+        for (; place < before; ++place)
+            lines.checks[place] = list.checks[keptLine++];
+        appendLines(lines, list, kept, list.count());
+        list = std::move(lines);
+        return std::move(lines);
     }
-    reserveMore(list, taken.bytes.size(), taken.count());
+    if (linesIn(runs) != lines.count() || runs.back().at + runs.back().count > list.count() + lines.count())
+        throw std::out_of_range("no such result lines");
+    reserveMore(list, lines.bytes.size(), lines.count());
     notify(aboutToChange, runs);
 
     // From the back: the list's lines move up past the runs still to come,
     // then each run's lines are copied into the gap left for them.
-    list.bytes.extend(taken.bytes.size());
-    list.ends.extend(taken.count());
-    list.checks.extend(taken.count());
+    list.bytes.extend(lines.bytes.size());
+    list.ends.extend(lines.count());
+    list.checks.extend(lines.count());
     char* const data = list.bytes.data();
-    std::size_t listLeft = list.count() - taken.count();
-    std::size_t takenLeft = taken.count();
-    const auto listEnd = [&](std::size_t lines) { return lines == 0 ? 0 : list.ends[lines - 1]; };
+    std::size_t listLeft = list.count() - lines.count();
+    std::size_t takenLeft = lines.count();
+    const auto listEnd = [&](std::size_t count) { return count == 0 ? 0 : list.ends[count - 1]; };
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
         const std::size_t runEnd = run->at + run->count;
         const std::size_t after = listLeft + takenLeft - runEnd;
         if (after > 0) {
-            const std::uint64_t shift = taken.start(takenLeft);
+            const std::uint64_t shift = lines.start(takenLeft);
             const std::size_t from = listEnd(listLeft - after);
             std::memmove(data + from + shift, data + from, listEnd(listLeft) - from);
             for (std::size_t line = listLeft; line-- > listLeft - after;) {
@@ -150,16 +204,16 @@ void putBackRuns(LineStore& list, LineStore&& taken, const LineRuns& runs, const
             listLeft -= after;
         }
         const std::size_t first = takenLeft - run->count;
-        const std::size_t from = taken.start(first);
+        const std::size_t from = lines.start(first);
         const std::uint64_t to = listEnd(listLeft) + from;
-        std::memcpy(data + to, taken.bytes.data() + from, taken.start(takenLeft) - from);
+        std::memcpy(data + to, lines.bytes.data() + from, lines.start(takenLeft) - from);
         for (std::size_t line = 0; line < run->count; ++line) {
-            list.ends[run->at + line] = taken.ends[first + line] - from + to;
-            list.checks[run->at + line] = taken.checks[first + line];
+            list.ends[run->at + line] = lines.ends[first + line] - from + to;
+            list.checks[run->at + line] = lines.checks[first + line];
         }
         takenLeft = first;
     }
-    taken = LineStore();
+    return std::move(lines);
 }
 
 TrimHistory::TrimHistory(std::size_t maxSteps, std::size_t maxBytes) : maxSteps_(maxSteps), maxBytes_(maxBytes) {}
@@ -170,7 +224,7 @@ void TrimHistory::trim(LineStore& list, LineRuns runs, const AboutToChange& abou
         return;
     undo_.push_back({std::move(runs), {}});
     try {
-        undo_.back().taken = takeRuns(list, undo_.back().runs, aboutToChange, &room_);
+        undo_.back().taken = takeRuns(list, undo_.back().runs, aboutToChange, &spares_);
     } catch (...) {
         undo_.pop_back();
         throw;
@@ -185,7 +239,7 @@ bool TrimHistory::undo(LineStore& list, const AboutToChange& aboutToChange)
         return false;
     redo_.emplace_back();
     try {
-        putBackRuns(list, std::move(undo_.back().taken), undo_.back().runs, aboutToChange);
+        spares_.give(putBackRuns(list, std::move(undo_.back().taken), undo_.back().runs, aboutToChange));
     } catch (...) {
         redo_.pop_back();
         throw;
@@ -201,7 +255,7 @@ bool TrimHistory::redo(LineStore& list, const AboutToChange& aboutToChange)
         return false;
     undo_.emplace_back();
     try {
-        undo_.back().taken = takeRuns(list, redo_.back().runs, aboutToChange, &room_);
+        undo_.back().taken = takeRuns(list, redo_.back().runs, aboutToChange, &spares_);
     } catch (...) {
         undo_.pop_back();
         throw;
@@ -221,10 +275,7 @@ void TrimHistory::dropOldSteps()
         held += step.heldBytes();
     while (undo_.size() > maxSteps_ || (undo_.size() > 1 && held > maxBytes_)) {
         held -= undo_.front().heldBytes();
-        room_ = std::move(undo_.front().taken);
+        spares_.give(std::move(undo_.front().taken.lines));
         undo_.pop_front();
-        room_.bytes.clear();
-        room_.ends.clear();
-        room_.checks.clear();
     }
 }

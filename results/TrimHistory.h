@@ -33,24 +33,48 @@ using LineRuns = std::vector<LineRun>; // in order, apart, none empty
 // changes; nothing fails after it.
 using AboutToChange = std::function<void(const LineRuns& runs)>;
 
-// Takes the runs' lines out of the list, in order, with their check marks,
-// and returns them. A run that starts the list is taken without copying its
-// lines, only those after it, into room when given: an empty store whose
-// blocks stay mapped, so refilling them costs no fresh pages.
-LineStore takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& aboutToChange = {},
-                   LineStore* room = nullptr);
-// Puts lines taken by takeRuns back at their places; lines after the last
-// run's end in the list stay after them. The lines of a run that starts the
-// list are kept as they are and the list's lines added to them.
-void putBackRuns(LineStore& list, LineStore&& taken, const LineRuns& runs, const AboutToChange& aboutToChange = {});
+// The lines a trim took: either those lines alone, in order, or, when the
+// lines kept were fewer bytes, the whole list as it was, kept ones and all,
+// so that only the kept ones were copied.
+struct TakenLines {
+    LineStore lines;
+    bool whole = false;
+};
+
+// Emptied stores whose large blocks stay mapped, for copies and refills to
+// fill without fresh pages, which cost more than the copying: the few
+// largest given up.
+class SpareStores {
+public:
+    static constexpr std::size_t MaxStores = 3;
+
+    // The smallest that holds this many bytes, else the largest; none asks for
+    // the largest, for a list about to be filled again. Empty when none is kept.
+    LineStore take(std::size_t bytes);
+    void give(LineStore&& store);
+
+private:
+    std::vector<LineStore> stores_;
+};
+
+// Takes the runs' lines out of the list with their check marks, copying into
+// a spare store when given.
+TakenLines takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& aboutToChange = {},
+                    SpareStores* spares = nullptr);
+// Puts lines taken by takeRuns back at their places, with the ticks they had
+// then; the lines kept keep their ticks of now, and lines after the last
+// kept one, added since, stay after them. Returns the blocks no longer
+// needed.
+LineStore putBackRuns(LineStore& list, TakenLines&& taken, const LineRuns& runs,
+                      const AboutToChange& aboutToChange = {});
 
 // The trims of the result list that can be undone and redone, most recent
 // last. An undoable step holds the lines it took; a redoable one only where
 // they were, as they are back in the list. Steps beyond maxSteps go, oldest
 // first, and so do older steps while all of them hold more than maxBytes;
 // the most recent one always stays, as it holds no more than the list held a
-// moment ago. The blocks of the last step to go are kept, emptied, for the
-// list to fill after a Clear Results, as a cleared list's own blocks were.
+// moment ago. Blocks given up, by a step that goes or by the list, are kept
+// as spares for the list to fill again, as a cleared list's own blocks were.
 class TrimHistory {
 public:
     static constexpr std::size_t DefaultMaxSteps = 100;
@@ -73,8 +97,8 @@ public:
 private:
     struct Step {
         LineRuns runs;
-        LineStore taken; // empty while the step waits to be redone
-        std::size_t heldBytes() const { return taken.heldBytes() + runs.size() * sizeof(LineRun); }
+        TakenLines taken; // empty while the step waits to be redone
+        std::size_t heldBytes() const { return taken.lines.heldBytes() + runs.size() * sizeof(LineRun); }
     };
 
     void dropOldSteps();
@@ -83,5 +107,5 @@ private:
     std::size_t maxBytes_;
     std::deque<Step> undo_;
     std::deque<Step> redo_;
-    LineStore room_;
+    SpareStores spares_;
 };

@@ -110,6 +110,12 @@ void tst_undo::trimsAreUndoneAndRedone_data()
                                         << "a.txt* b.doc* c.txt d.doc e.txt*" << false << false;
     QTest::newRow("a tick given after the trim stays") << mixed << "drop doc, tick 1, untick 2, undo"
                                                        << "a.txt b.doc* c.txt* d.doc e.txt" << false << true;
+    // Taking more than it keeps, a trim holds the list as it was; the ticks of now still count.
+    QTest::newRow("ticks given after a larger trim stay") << mixed << "drop txt, untick 0, tick 1, undo"
+                                                          << "a.txt b.doc c.txt d.doc* e.txt*" << false << true;
+    QTest::newRow("ticks given after a larger trim stay, at the end") << "a.txt b.txt c.doc"
+                                                                      << "drop txt, tick 0, undo"
+                                                                      << "a.txt b.txt c.doc*" << false << true;
     QTest::newRow("redo takes the ticks the lines have then") << mixed << "drop doc, undo, untick 1, tick 3, redo, undo"
                                                               << "a.txt b.doc c.txt d.doc* e.txt*" << false << true;
     QTest::newRow("a new trim forgets redo") << mixed << "del 0, undo, del 4"
@@ -148,7 +154,7 @@ void tst_undo::oldestStepsGo_data()
 {
     QTest::addColumn<int>("maxSteps");
     QTest::addColumn<int>("maxBytes");
-    QTest::addColumn<QList<int>>("lineLengths"); // each line is deleted, first to last
+    QTest::addColumn<QList<int>>("lineLengths"); // each line is deleted in turn, from the end of the list
     QTest::addColumn<int>("undoable");
     // A line of n bytes holds n + 9 with its end and its tick, and 16 for its place.
     QTest::newRow("within both bounds") << 3 << 1000 << QList<int>{10, 10, 10} << 3;
@@ -165,18 +171,18 @@ void tst_undo::oldestStepsGo()
     QFETCH(QList<int>, lineLengths);
     QFETCH(int, undoable);
     LineStore list;
-    for (const int length : lineLengths) {
-        list.bytes.append(QByteArray(length, 'x').constData(), static_cast<std::size_t>(length));
+    for (auto length = lineLengths.crbegin(); length != lineLengths.crend(); ++length) {
+        list.bytes.append(QByteArray(*length, 'x').constData(), static_cast<std::size_t>(*length));
         list.ends.push_back(list.bytes.size());
         list.checks.push_back(0);
     }
     TrimHistory history(static_cast<std::size_t>(maxSteps), static_cast<std::size_t>(maxBytes));
 
     for (qsizetype deleted = 0; deleted < lineLengths.size(); ++deleted)
-        history.trim(list, {{0, 1}});
+        history.trim(list, {{list.count() - 1, 1}});
     QCOMPARE(history.undoSteps(), static_cast<std::size_t>(undoable));
 
-    // The steps kept are the most recent ones: undone, they give back the last lines.
+    // The steps kept are the most recent ones: undone, they give back the first lines.
     while (history.undo(list)) {
     }
     QCOMPARE(list.count(), static_cast<std::size_t>(undoable));
