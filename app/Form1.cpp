@@ -139,7 +139,7 @@ const QList<QKeySequence> RedoKeys{QKeyCombination(Qt::ControlModifier | Qt::Shi
 
 int keyWithoutModifiers(int key)
 {
-    return key & ~Qt::KeyboardModifierMask;
+    return key & ~static_cast<int>(Qt::KeyboardModifierMask);
 }
 
 // The Menu key and Shift+F10 open a list's menu.
@@ -784,7 +784,7 @@ void Form1::ListView2_KeyDown(int key)
 {
     if (keyWithoutModifiers(key) == Qt::Key_Delete)
         ListView2_DblClick();
-    const QKeySequence pressed(QKeyCombination::fromCombined(key & ~Qt::KeypadModifier));
+    const QKeySequence pressed(QKeyCombination::fromCombined(key & ~static_cast<int>(Qt::KeypadModifier)));
     if (pressed == QKeySequence(UndoKey))
         mnuUndo_Click();
     else if (RedoKeys.contains(pressed))

@@ -173,7 +173,7 @@ LineStore putBackRuns(LineStore& list, TakenLines&& taken, const LineRuns& runs,
         for (; place < before; ++place)
             lines.checks[place] = list.checks[keptLine++];
         appendLines(lines, list, kept, list.count());
-        list = std::move(lines);
+        std::swap(list, lines);
         return std::move(lines);
     }
     if (linesIn(runs) != lines.count() || runs.back().at + runs.back().count > list.count() + lines.count())

@@ -43,7 +43,7 @@ struct UndoFixture {
     QList<bool> menuState()
     {
         form().ListView2_ContextMenu(form().ListView2->mapToGlobal(QPoint(5, 5)));
-        const QList<bool> state{form().mnuUndo->isEnabled(), form().mnuRedo->isEnabled()};
+        QList<bool> state{form().mnuUndo->isEnabled(), form().mnuRedo->isEnabled()};
         form().ListView2Menu->hide();
         return state;
     }
