@@ -132,6 +132,16 @@ bool acceptFolderDrag(QDropEvent& event)
     return true;
 }
 
+// The result list's own keys for Undo and Redo, whatever the desktop's usual ones.
+constexpr QKeyCombination UndoKey(Qt::ControlModifier, Qt::Key_Z);
+const QList<QKeySequence> RedoKeys{QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z),
+                                   QKeyCombination(Qt::ControlModifier, Qt::Key_Y)};
+
+int keyWithoutModifiers(int key)
+{
+    return key & ~static_cast<int>(Qt::KeyboardModifierMask);
+}
+
 // The Menu key and Shift+F10 open a list's menu.
 bool isMenuKey(const QKeyEvent& key)
 {
@@ -384,6 +394,16 @@ void Form1::createMenus()
     ListView2Menu->addSeparator();
     mnuOpenFolder = addCommand(ListView2Menu, "Open Containing Folder", [this] { mnuOpenFolder_Click(); });
     addCommand(ListView2Menu, "Copy Ticked as Files", [this] { mnuCopyFiles_Click(); });
+    ListView2Menu->addSeparator();
+    mnuUndo = addCommand(ListView2Menu, "Undo", [this] { mnuUndo_Click(); });
+    mnuRedo = addCommand(ListView2Menu, "Redo", [this] { mnuRedo_Click(); });
+    // Shown in the menu and taken there; over the list itself its key handler has them.
+    mnuUndo->setShortcut(UndoKey);
+    mnuRedo->setShortcuts(RedoKeys);
+    for (QAction* action : {mnuUndo, mnuRedo})
+        action->setShortcutContext(Qt::WidgetShortcut);
+    ListView2Menu->addSeparator();
+    addCommand(ListView2Menu, "Export List...", [this] { mnuExport_Click(); });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -406,7 +426,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (handlers.keyDown)
-            handlers.keyDown(key->key());
+            handlers.keyDown(key->keyCombination().toCombined());
         break;
     }
     // From the keyboard the menu opens at the current line, not at the pointer.
@@ -624,6 +644,8 @@ void Form1::ListView1_ContextMenu(const QPoint& position)
 void Form1::ListView2_ContextMenu(const QPoint& position)
 {
     mnuOpenFolder->setEnabled(namesExistingItem(selectedResultLine()));
+    mnuUndo->setEnabled(!trimsRefused() && resultList_->canUndo());
+    mnuRedo->setEnabled(!trimsRefused() && resultList_->canRedo());
     ListView2Menu->popup(position);
 }
 
@@ -659,6 +681,28 @@ void Form1::mnuCopyFiles_Click()
 {
     StepTrap trap = trapFor("mnuCopyFiles_Click");
     copyTickedAsFiles(trap, services_.desktop, *resultList_);
+}
+
+void Form1::mnuUndo_Click()
+{
+    if (trimsRefused())
+        return;
+    StepTrap trap = trapFor("mnuUndo_Click");
+    trap.step(100, [&] { resultList_->undo(); });
+}
+
+void Form1::mnuRedo_Click()
+{
+    if (trimsRefused())
+        return;
+    StepTrap trap = trapFor("mnuRedo_Click");
+    trap.step(100, [&] { resultList_->redo(); });
+}
+
+void Form1::mnuExport_Click()
+{
+    StepTrap trap = trapFor("mnuExport_Click");
+    exportList(trap, services_.desktop, *resultList_, pointerSetter());
 }
 
 void Form1::PushButton1_Click()
@@ -734,12 +778,17 @@ void Form1::PushButton17_Click()
 // Delete removes as a double-click does, with any modifier.
 void Form1::ListView1_KeyDown(int key)
 {
-    if (key == Qt::Key_Delete)
+    if (keyWithoutModifiers(key) == Qt::Key_Delete)
         ListView1_DblClick();
 }
 
 void Form1::ListView2_KeyDown(int key)
 {
-    if (key == Qt::Key_Delete)
+    if (keyWithoutModifiers(key) == Qt::Key_Delete)
         ListView2_DblClick();
+    const QKeySequence pressed(QKeyCombination::fromCombined(key & ~static_cast<int>(Qt::KeypadModifier)));
+    if (pressed == QKeySequence(UndoKey))
+        mnuUndo_Click();
+    else if (RedoKeys.contains(pressed))
+        mnuRedo_Click();
 }

@@ -103,6 +103,7 @@ public:
     // target. The window itself, the frames, Text1, the lists and the push
     // buttons have one; other controls leave the pointer as it is.
     void Control_MouseMove(QObject* control);
+    // The key code with its modifiers, as QKeyCombination::toCombined() gives it.
     void ListView1_KeyDown(int key);
     void ListView1_DblClick();
     void ListView1_DragOver(QDragMoveEvent& event);
@@ -117,6 +118,9 @@ public:
     void mnuSkipNamed_Click();
     void mnuOpenFolder_Click();
     void mnuCopyFiles_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuExport_Click();
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
@@ -150,8 +154,10 @@ public:
     QTableView* ListView1 = nullptr;
     QTableView* ListView2 = nullptr;
     QMenu* ListView1Menu = nullptr;   // "Skip a Folder...", "Skip Folders Named..."
-    QMenu* ListView2Menu = nullptr;   // the tick commands, then the hand-over to other programs
+    QMenu* ListView2Menu = nullptr;   // the tick commands, the hand-over to other programs, Undo and Redo, the export
     QAction* mnuOpenFolder = nullptr; // greyed unless the selected line names an existing item
+    QAction* mnuUndo = nullptr;       // greyed when nothing can be undone, or while the busy pointer shows
+    QAction* mnuRedo = nullptr;
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
@@ -179,6 +185,8 @@ private:
     void createControls();
     void wireEvents();
     void createMenus();
+    // Undo and Redo are refused when the Delete key is: while the busy pointer shows.
+    bool trimsRefused() const { return pointerState_ == PointerState::Busy; }
     // The selected result line's bytes; empty when none is selected.
     QByteArrayView selectedResultLine() const;
     // Routes the control's events to this window, its mouse moves by the hover target.

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -115,7 +116,7 @@ QString QtDesktop::pickFolder(const QString& prompt, const QString& initialFolde
     return chosenPath(dialog);
 }
 
-QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
+SaveDialogChoice QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
 {
     QFileDialog dialog(owner_, settings.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -125,7 +126,8 @@ QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
     if (!settings.nameFilters.isEmpty())
         dialog.selectNameFilter(settings.nameFilters.constFirst());
     dialog.selectFile(settings.fileName);
-    return chosenPath(dialog);
+    const QString path = chosenPath(dialog);
+    return {path, std::max<int>(0, static_cast<int>(settings.nameFilters.indexOf(dialog.selectedNameFilter())))};
 }
 
 bool QtDesktop::openExternally(const QString& urlOrFolder)

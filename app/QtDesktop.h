@@ -20,7 +20,7 @@ public:
     void errorBox(const QString& text) override;
     QString inputText(const QString& prompt) override;
     QString pickFolder(const QString& prompt, const QString& initialFolder) override;
-    QString pickSaveFile(const SaveDialogSettings& settings) override;
+    SaveDialogChoice pickSaveFile(const SaveDialogSettings& settings) override;
     bool openExternally(const QString& urlOrFolder) override;
     bool tryClearClipboard() override;
     bool trySetClipboardText(const QString& text) override;

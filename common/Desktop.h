@@ -14,6 +14,13 @@ struct SaveDialogSettings {
     QString fileName;        // the name box starts with this
 };
 
+// What the save dialog gave: the path, empty on Cancel, and the name filter
+// chosen, by its place among the ones asked for.
+struct SaveDialogChoice {
+    QString path;
+    int nameFilter = 0;
+};
+
 // The one seam between the program and everything that blocks or leaves the
 // process: boxes, dialogs, the desktop's handlers, the clipboard, the event
 // loop and the end of the program. Tests replace it with a scripted fake.
@@ -31,8 +38,7 @@ public:
     virtual QString inputText(const QString& prompt) = 0;
     // Folder picker; empty on Cancel.
     virtual QString pickFolder(const QString& prompt, const QString& initialFolder) = 0;
-    // Save dialog; empty on Cancel.
-    virtual QString pickSaveFile(const SaveDialogSettings& settings) = 0;
+    virtual SaveDialogChoice pickSaveFile(const SaveDialogSettings& settings) = 0;
     // Hands a web address or a local folder to the desktop without waiting.
     // False when the desktop refused it.
     virtual bool openExternally(const QString& urlOrFolder) = 0;

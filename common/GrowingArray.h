@@ -50,6 +50,7 @@ public:
     }
 
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     bool empty() const { return size_ == 0; }
     T* data() { return data_; }
     const T* data() const { return data_; }
@@ -79,6 +80,13 @@ public:
         if (count > 0)
             std::memcpy(data_ + size_, values, count * sizeof(T));
         size_ += count;
+    }
+
+    // Adds `more` values left unset, to be written in place.
+    void extend(std::size_t more)
+    {
+        reserveMore(more);
+        size_ += more;
     }
 
     void erase(std::size_t position, std::size_t count = 1)

@@ -55,9 +55,16 @@ bool foldAscii(QByteArrayView text, char* folded)
     return (seen & HighBits) == 0;
 }
 
+// Lower case in one Unicode form, so that a name written with combining
+// accents matches a phrase typed with composed letters, and the other way round.
+QString foldedText(const QString& text)
+{
+    return text.toLower().normalized(QString::NormalizationForm_C);
+}
+
 } // namespace
 
-PhraseMatcher::PhraseMatcher(const QString& phrase) : lowerPhrase_(phrase.toLower())
+PhraseMatcher::PhraseMatcher(const QString& phrase) : lowerPhrase_(foldedText(phrase))
 {
     const QByteArray utf8 = lowerPhrase_.toUtf8();
     phraseIsAscii_ = isAscii(utf8);
@@ -77,7 +84,7 @@ bool PhraseMatcher::matches(QByteArrayView text) const
         folded = large.data();
     }
     if (!foldAscii(text, folded))
-        return QString::fromUtf8(text).toLower().contains(lowerPhrase_);
+        return foldedText(QString::fromUtf8(text)).contains(lowerPhrase_);
     // An ASCII text lower-cases to ASCII, so only an ASCII phrase can occur in it.
     if (!phraseIsAscii_ || text.size() < asciiLowerPhrase_.size())
         return false;

@@ -6,7 +6,8 @@
 
 // A phrase prepared once for many case-insensitive substring tests against
 // texts held as UTF-8 bytes (file names, result lines). Both sides are
-// lower-cased; nothing in the phrase is special.
+// lower-cased and, beyond ASCII, brought to one Unicode form (NFC); nothing
+// in the phrase is special.
 class PhraseMatcher {
 public:
     explicit PhraseMatcher(const QString& phrase);

@@ -10,42 +10,68 @@
 #include <QByteArray>
 
 #include <optional>
-
 #include <utility>
+#include <vector>
 
 namespace {
 
 // Lines are gathered and handed to the file in pieces of about this size.
 constexpr qsizetype WriteChunkBytes = qsizetype(1) << 20;
 
-const SaveDialogSettings SaveDialog{
-    QStringLiteral("Save"), {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}, QString()};
+// How a file of lines is laid out.
+struct LineForm {
+    QByteArrayView first;  // the file starts with it
+    QByteArrayView ending; // after each line
+};
 
-void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& file)
+// A save dialog and the form of each of its name filters, in their order;
+// a filter without a form of its own takes the first.
+struct ListFileKind {
+    SaveDialogSettings dialog;
+    std::vector<LineForm> forms;
+};
+
+const ListFileKind SavedText{
+    {QStringLiteral("Save"), {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}, QString()},
+    {{{}, "\r\n"}}};
+
+const ListFileKind ExportedList{
+    {QStringLiteral("Export"),
+     {QStringLiteral("Lines ending in LF (*.txt)"), QStringLiteral("Lines ending in NUL, for xargs -0 (*)"),
+      QStringLiteral("M3U playlist (*.m3u8)")},
+     QString()},
+    {{{}, "\n"}, {{}, QByteArrayView("\0", 1)}, {"#EXTM3U\n", "\n"}}};
+
+void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& file, const LineForm& form)
 {
-    QByteArray chunk;
+    QByteArray chunk(form.first.toByteArray());
     const qsizetype count = list.lineCount();
     for (qsizetype line = 0; line < count; ++line) {
         desktop.yieldToEventLoop();
         if (line >= list.lineCount())
             throw lineGoneFailure();
-        if (chunk.isEmpty())
+        if (chunk.capacity() < WriteChunkBytes)
             chunk.reserve(WriteChunkBytes);
         chunk.append(list.lineBytes(line));
-        chunk.append("\r\n", 2);
+        chunk.append(form.ending);
         if (chunk.size() >= WriteChunkBytes)
             file.write(std::exchange(chunk, QByteArray()));
     }
     file.write(chunk);
 }
 
-} // namespace
-
-void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                           const ReplacingFileOpener& open)
+// Asks for the file and its form, then writes the list as the save button does.
+void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+              const ReplacingFileOpener& open, const ListFileKind& kind)
 {
     QString path;
-    trap.step(114, [&] { path = desktop.pickSaveFile(SaveDialog); });
+    LineForm form = kind.forms.front();
+    trap.step(114, [&] {
+        const SaveDialogChoice choice = desktop.pickSaveFile(kind.dialog);
+        path = choice.path;
+        if (choice.nameFilter > 0 && static_cast<size_t>(choice.nameFilter) < kind.forms.size())
+            form = kind.forms[static_cast<size_t>(choice.nameFilter)];
+    });
     if (path.isEmpty())
         return;
     bool replace = true;
@@ -65,7 +91,7 @@ void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& 
         })) {
         trap.step(136, [&] {
             try {
-                writeLines(desktop, list, *writer);
+                writeLines(desktop, list, *writer, form);
             } catch (...) {
                 writer->abandon();
                 throw;
@@ -74,4 +100,18 @@ void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& 
         });
     }
     trap.step(142, [&] { setPointer(PointerState::Default); });
+}
+
+} // namespace
+
+void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+                           const ReplacingFileOpener& open)
+{
+    saveList(trap, desktop, list, setPointer, open, SavedText);
+}
+
+void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+                const ReplacingFileOpener& open)
+{
+    saveList(trap, desktop, list, setPointer, open, ExportedList);
 }

@@ -13,3 +13,9 @@ class StepTrap;
 // old file untouched.
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open = openReplacingFile);
+
+// Export List... of the result list's menu: the same, in the form of the file
+// type chosen: lines ending in LF, lines ending in NUL, or a playlist of
+// lines ending in LF after "#EXTM3U".
+void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+                const ReplacingFileOpener& open = openReplacingFile);

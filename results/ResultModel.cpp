@@ -33,8 +33,8 @@ size_t ResultModel::checkedPosition(qsizetype line) const
 QByteArrayView ResultModel::lineBytes(qsizetype line) const
 {
     const size_t position = checkedPosition(line);
-    const qsizetype start = lineStart(line);
-    return QByteArrayView(bytes_.data() + start, static_cast<qsizetype>(ends_[position]) - start);
+    const size_t start = lines_.start(position);
+    return QByteArrayView(lines_.bytes.data() + start, static_cast<qsizetype>(lines_.ends[position] - start));
 }
 
 QString ResultModel::lineText(qsizetype line) const
@@ -44,7 +44,7 @@ QString ResultModel::lineText(qsizetype line) const
 
 void ResultModel::setChecked(qsizetype line, bool checked)
 {
-    checks_[checkedPosition(line)] = checked ? 1 : 0;
+    lines_.checks[checkedPosition(line)] = checked ? 1 : 0;
     if (line < shownRows_) {
         const QModelIndex cell = index(static_cast<int>(line), 0);
         emit dataChanged(cell, cell, {Qt::CheckStateRole});
@@ -54,15 +54,16 @@ void ResultModel::setChecked(qsizetype line, bool checked)
 void ResultModel::changeAllTicks(TickChange change)
 {
     showPendingLines();
+    GrowingArray<std::uint8_t>& checks = lines_.checks;
     switch (change) {
     case TickChange::TickAll:
-        std::fill(checks_.begin(), checks_.end(), std::uint8_t{1});
+        std::fill(checks.begin(), checks.end(), std::uint8_t{1});
         break;
     case TickChange::UntickAll:
-        std::fill(checks_.begin(), checks_.end(), std::uint8_t{0});
+        std::fill(checks.begin(), checks.end(), std::uint8_t{0});
         break;
     case TickChange::InvertTicks:
-        for (std::uint8_t& check : checks_)
+        for (std::uint8_t& check : checks)
             check = check == 0 ? 1 : 0;
         break;
     }
@@ -73,13 +74,13 @@ void ResultModel::changeAllTicks(TickChange change)
 void ResultModel::append(QByteArrayView text, QByteArrayView more)
 {
     // Room first, so a failure leaves the list as it was.
-    bytes_.reserveMore(static_cast<size_t>(text.size() + more.size()));
-    ends_.reserveMore(1);
-    checks_.reserveMore(1);
-    bytes_.append(text.data(), static_cast<size_t>(text.size()));
-    bytes_.append(more.data(), static_cast<size_t>(more.size()));
-    ends_.push_back(bytes_.size());
-    checks_.push_back(0);
+    lines_.bytes.reserveMore(static_cast<size_t>(text.size() + more.size()));
+    lines_.ends.reserveMore(1);
+    lines_.checks.reserveMore(1);
+    lines_.bytes.append(text.data(), static_cast<size_t>(text.size()));
+    lines_.bytes.append(more.data(), static_cast<size_t>(more.size()));
+    lines_.ends.push_back(lines_.bytes.size());
+    lines_.checks.push_back(0);
     if (!batchTimer_.isActive())
         batchTimer_.start();
 }
@@ -96,66 +97,75 @@ void ResultModel::showPendingLines()
     endInsertRows();
 }
 
-void ResultModel::removeLine(qsizetype line)
+void ResultModel::changeLines(bool inserts, const std::function<void(const AboutToChange&)>& change)
 {
     showPendingLines();
-    const size_t position = checkedPosition(line);
-    const qsizetype start = lineStart(line);
-    const qsizetype length = static_cast<qsizetype>(ends_[position]) - start;
-    const bool shown = line < shownRows_;
-    if (shown)
-        beginRemoveRows({}, static_cast<int>(line), static_cast<int>(line));
-    bytes_.erase(static_cast<size_t>(start), static_cast<size_t>(length));
-    ends_.erase(position);
-    for (size_t later = position; later < ends_.size(); ++later)
-        ends_[later] -= static_cast<std::uint64_t>(length);
-    checks_.erase(position);
-    if (shown) {
-        --shownRows_;
+    bool began = false;
+    bool oneRow = false;
+    change([&](const LineRuns& runs) {
+        began = true;
+        // While every line is shown a line's place is its row.
+        oneRow = runs.size() == 1 && runs.front().count == 1 && lineCount() < std::numeric_limits<int>::max();
+        const auto row = static_cast<int>(runs.front().at);
+        if (!oneRow)
+            beginResetModel();
+        else if (inserts)
+            beginInsertRows({}, row, row);
+        else
+            beginRemoveRows({}, row, row);
+    });
+    if (!began)
+        return;
+    shownRows_ = static_cast<int>(std::min<qsizetype>(lineCount(), std::numeric_limits<int>::max()));
+    if (!oneRow)
+        endResetModel();
+    else if (inserts)
+        endInsertRows();
+    else
         endRemoveRows();
-    }
+}
+
+void ResultModel::trim(LineRuns runs)
+{
+    changeLines(false,
+                [&](const AboutToChange& aboutToChange) { history_.trim(lines_, std::move(runs), aboutToChange); });
+}
+
+void ResultModel::removeLine(qsizetype line)
+{
+    trim({{checkedPosition(line), 1}});
 }
 
 void ResultModel::clear()
 {
-    beginResetModel();
-    batchTimer_.stop();
-    bytes_.clear();
-    ends_.clear();
-    checks_.clear();
-    shownRows_ = 0;
-    endResetModel();
+    if (lineCount() > 0)
+        trim({{0, lines_.count()}});
 }
 
 void ResultModel::retainLines(const std::function<bool(QByteArrayView)>& keep)
 {
     // Decide first, so a failing test leaves the list as it was.
-    std::vector<std::uint8_t> kept(ends_.size());
-    for (qsizetype line = 0; line < lineCount(); ++line)
-        kept[static_cast<size_t>(line)] = keep(lineBytes(line)) ? 1 : 0;
-
-    beginResetModel();
-    batchTimer_.stop();
-    char* const data = bytes_.data();
-    qsizetype write = 0;
-    size_t keptLines = 0;
-    qsizetype start = 0;
-    for (size_t line = 0; line < ends_.size(); ++line) {
-        const auto end = static_cast<qsizetype>(ends_[line]);
-        if (kept[line] != 0) {
-            std::copy(data + start, data + end, data + write);
-            write += end - start;
-            ends_[keptLines] = static_cast<std::uint64_t>(write);
-            checks_[keptLines] = checks_[line];
-            ++keptLines;
-        }
-        start = end;
+    LineRuns taken;
+    for (qsizetype line = 0; line < lineCount(); ++line) {
+        if (keep(lineBytes(line)))
+            continue;
+        const auto position = static_cast<size_t>(line);
+        if (!taken.empty() && taken.back().at + taken.back().count == position)
+            ++taken.back().count;
+        else
+            taken.push_back({position, 1});
     }
-    bytes_.truncate(static_cast<size_t>(write));
-    ends_.truncate(keptLines);
-    checks_.truncate(keptLines);
-    shownRows_ = static_cast<int>(std::min<qsizetype>(lineCount(), std::numeric_limits<int>::max()));
-    endResetModel();
+    trim(std::move(taken));
+}
+
+void ResultModel::undo()
+{
+    changeLines(true, [&](const AboutToChange& aboutToChange) { history_.undo(lines_, aboutToChange); });
+}
+
+void ResultModel::redo()
+{
+    changeLines(false, [&](const AboutToChange& aboutToChange) { history_.redo(lines_, aboutToChange); });
 }
 
 void ResultModel::setHeaderText(const QString& text)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GrowingArray.h"
+#include "TrimHistory.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -18,17 +18,18 @@ enum class TickChange { TickAll, UntickAll, InvertTicks };
 // the file system's bytes, shown decoded) and a check mark. Storage is one
 // byte buffer plus an end offset and a check byte per line, so a million
 // lines cost little more than their text. Appends reach attached views in
-// batches; every other change first brings the views up to date.
+// batches; every other change first brings the views up to date. Each
+// removal of lines is a trim that can be undone and redone; ticks are not.
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ResultModel(QObject* parent = nullptr);
 
     // Lines held, including those not yet shown.
-    qsizetype lineCount() const { return static_cast<qsizetype>(ends_.size()); }
+    qsizetype lineCount() const { return static_cast<qsizetype>(lines_.count()); }
     QByteArrayView lineBytes(qsizetype line) const;
     QString lineText(qsizetype line) const;
-    bool isChecked(qsizetype line) const { return checks_[checkedPosition(line)] != 0; }
+    bool isChecked(qsizetype line) const { return lines_.checks[checkedPosition(line)] != 0; }
     void setChecked(qsizetype line, bool checked);
     // Changes every line's check mark in one pass and tells the views once.
     void changeAllTicks(TickChange change);
@@ -40,6 +41,13 @@ public:
     // Keeps the lines for which keep() is true, in order, with their checks,
     // in one pass and one reset of the views.
     void retainLines(const std::function<bool(QByteArrayView)>& keep);
+
+    // The most recent trim not undone comes back, lines at their places with
+    // their ticks, before any appended since; Redo takes it again.
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    void undo();
+    void redo();
 
     void setHeaderText(const QString& text);
     QString headerText() const { return header_; }
@@ -61,14 +69,13 @@ public:
 private:
     // line as an index into the storage; throws std::out_of_range for no line.
     size_t checkedPosition(qsizetype line) const;
-    qsizetype lineStart(qsizetype line) const
-    {
-        return line == 0 ? 0 : static_cast<qsizetype>(ends_[static_cast<size_t>(line - 1)]);
-    }
+    // Runs a change of the lines through the history and tells the views:
+    // one line's row by itself, more in one reset.
+    void changeLines(bool inserts, const std::function<void(const AboutToChange&)>& change);
+    void trim(LineRuns runs);
 
-    GrowingArray<char> bytes_;
-    GrowingArray<std::uint64_t> ends_;
-    GrowingArray<std::uint8_t> checks_;
+    LineStore lines_;
+    TrimHistory history_;
     int shownRows_ = 0;
     QTimer batchTimer_;
     QString header_;

@@ -1,2 +1,3 @@
 scrivlist_test(tst_extras scrivlist_windowsupport)
 scrivlist_test(tst_menus scrivlist_windowsupport)
+scrivlist_test(tst_undo_window scrivlist_windowsupport)

@@ -208,6 +208,20 @@ void tst_common::phraseMatch_data()
     QTest::newRow("[ is no capital") << "{" << QByteArray("[[[[[[[[[[") << false;
     QTest::newRow("non-ASCII in the first eight") << "äbc" << QByteArray("ÄBCDEFGHIJ") << true;
     QTest::newRow("non-ASCII after eight") << "ghä" << QByteArray("ABCDEFGHÄ") << true;
+    // One letter in two Unicode forms: composed, or a base letter and a combining accent.
+    const QString composed = QStringLiteral("caf\u00e9");
+    const QByteArray decomposedName = QStringLiteral("Cafe\u0301.txt").toUtf8();
+    QTest::newRow("composed phrase, decomposed name") << composed << decomposedName << true;
+    QTest::newRow("decomposed phrase, composed name")
+        << QStringLiteral("cafe\u0301") << QStringLiteral("CAF\u00c9.txt").toUtf8() << true;
+    QTest::newRow("decomposed both") << QStringLiteral("E\u0301") << decomposedName << true;
+    QTest::newRow("decomposed name, accent only in the name") << "cafe." << decomposedName << false;
+    QTest::newRow("decomposed name, other accent") << QStringLiteral("caf\u00e8") << decomposedName << false;
+    QTest::newRow("two accents in either order") << QStringLiteral("\u1ec7") // e with circumflex and dot below
+                                                 << QStringLiteral("xe\u0302\u0323x").toUtf8() << true;
+    QTest::newRow("Hangul syllable from its letters")
+        << QStringLiteral("\ud55c") << QStringLiteral("\u1112\u1161\u11ab.txt").toUtf8() << true;
+    QTest::newRow("compatibility forms stay apart") << "fi" << QStringLiteral("\ufb01le").toUtf8() << false;
 }
 
 void tst_common::phraseMatch()

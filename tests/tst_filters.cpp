@@ -72,6 +72,12 @@ void tst_filters::removesByPhrase_data()
         << false << duplicates << "x.txt" << QStringList{"x.txt", "x.txt", "X.TXT"};
     QTest::newRow("case folds beyond ASCII")
         << true << QStringList{"Ärger.txt", "ärger.doc", "other"} << "ÄRGER" << QStringList{"other"};
+    QTest::newRow("decomposed lines go, composed phrase")
+        << true << QStringList{QStringLiteral("Re\u0301sume\u0301.doc"), "Resume.doc"}
+        << QStringLiteral("r\u00e9sum\u00e9") << QStringList{"Resume.doc"};
+    QTest::newRow("decomposed lines stay as they are")
+        << false << QStringList{QStringLiteral("Re\u0301sume\u0301.doc"), "Resume.doc"} << QStringLiteral("\u00e9")
+        << QStringList{QStringLiteral("Re\u0301sume\u0301.doc")};
     QTest::newRow("empty list") << true << QStringList{} << "x" << QStringList{};
 }
 

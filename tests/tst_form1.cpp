@@ -27,7 +27,7 @@ public:
     bool askYesNo(const QString&) override { throw unreachable(); }
     QString inputText(const QString&) override { throw unreachable(); }
     QString pickFolder(const QString&, const QString&) override { throw unreachable(); }
-    QString pickSaveFile(const SaveDialogSettings&) override { throw unreachable(); }
+    SaveDialogChoice pickSaveFile(const SaveDialogSettings&) override { throw unreachable(); }
     bool openExternally(const QString&) override { throw unreachable(); }
 
 private:

@@ -74,7 +74,8 @@ void tst_menus::menuItemsInOrder_data()
     QTest::newRow("folder list") << 1 << QStringList{"Skip a Folder...", "Skip Folders Named..."};
     QTest::newRow("result list")
         << 2
-        << QStringList{"Tick All", "Untick All", "Invert Ticks", "", "Open Containing Folder", "Copy Ticked as Files"};
+        << QStringList{"Tick All", "Untick All", "Invert Ticks", "", "Open Containing Folder", "Copy Ticked as Files",
+                       "",         "Undo",       "Redo",         "", "Export List..."};
 }
 
 void tst_menus::menuItemsInOrder()
@@ -136,7 +137,10 @@ void tst_menus::itemsAreChosenByKeyboard_data()
     QTest::newRow("Skip Folders Named...")
         << 1 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << QStringList{"%1", "-node_modules"};
     QTest::newRow("Escape") << 1 << QList<int>{Qt::Key_Down, Qt::Key_Escape} << QStringList{"%1"};
-    QTest::newRow("Copy Ticked as Files") << 2 << QList<int>{Qt::Key_Up, Qt::Key_Return} << QStringList{"%1"};
+    // Undo and Redo are greyed, so the keys pass over them.
+    QTest::newRow("Copy Ticked as Files")
+        << 2 << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Return} << QStringList{"%1"};
+    QTest::newRow("Export List...") << 2 << QList<int>{Qt::Key_Up, Qt::Key_Return} << QStringList{"%1"};
 }
 
 void tst_menus::itemsAreChosenByKeyboard()
@@ -152,6 +156,8 @@ void tst_menus::itemsAreChosenByKeyboard()
         menus.desktop().expectFolderPick(QStringLiteral("/srv/build"));
     else if (caption.startsWith(QLatin1String("Skip Folders")))
         menus.desktop().expectInput(QStringLiteral("Skip every folder named: "), QStringLiteral("node_modules"));
+    else if (caption.startsWith(QLatin1String("Export")))
+        menus.desktop().expectSaveFile(QString());
     QTableView* view = menus.list(list);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Menu);

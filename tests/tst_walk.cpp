@@ -406,9 +406,21 @@ void tst_walk::phraseMatching_data()
     QTest::newRow("leading space kept") << " .txt" << QStringList{"with space .txt"};
     QTest::newRow("comma stands for itself") << "a,b" << QStringList{"a,b.doc", "xa,by"};
     QTest::newRow("stars removed, one phrase") << "*.txt,*.doc" << QStringList{"x.txt,.doc"};
-    QTest::newRow("only stars match every file")
-        << "**" << QStringList{"EXAMPLE1.TXT",  "Sample1.txt",     "a,b.doc",    "a.txtfile", "ab.doc",
-                               "notes.txt.bak", "with space .txt", "x.txt,.doc", "xa,by",     "z.bin"};
+    QTest::newRow("only stars match every file") << "**"
+                                                 << QStringList{QStringLiteral("Cafe\u0301.md"),
+                                                                "EXAMPLE1.TXT",
+                                                                "Sample1.txt",
+                                                                "a,b.doc",
+                                                                "a.txtfile",
+                                                                "ab.doc",
+                                                                "notes.txt.bak",
+                                                                "with space .txt",
+                                                                "x.txt,.doc",
+                                                                "xa,by",
+                                                                "z.bin"};
+    // The name keeps its combining accent; the phrase has the composed letter.
+    QTest::newRow("one letter in another Unicode form")
+        << QStringLiteral("caf\u00e9") << QStringList{QStringLiteral("Cafe\u0301.md")};
 }
 
 void tst_walk::phraseMatching()
@@ -418,7 +430,7 @@ void tst_walk::phraseMatching()
     QTemporaryDir dir;
     // The folder's name holds the phrase; only file names are matched.
     makeTree(dir.path(), {"Sample1.txt", "EXAMPLE1.TXT", "notes.txt.bak", "a.txtfile", "a,b.doc", "xa,by", "ab.doc",
-                          "with space .txt", "x.txt,.doc", "ple1.t .txt a,b/z.bin"});
+                          "with space .txt", "x.txt,.doc", "ple1.t .txt a,b/z.bin", "Cafe\u0301.md"});
     Harness harness;
     harness.phraseBox = typed;
     harness.search(dir.path());

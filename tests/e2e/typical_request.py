@@ -3,7 +3,8 @@
 
 Start, add a folder through the picker, skip the folders of one name from the
 folder list's menu, search, tick two results, copy them, copy them as files
-from the result list's menu, save them, trim them, save over the file, change
+from the result list's menu, save them, trim them, undo the trim with Ctrl+Z and
+redo it from the result list's menu, save over the file, change
 the choices, close the window, and start again to find the choices restored. Run it under a D-Bus
 session and an X server of its own:
 
@@ -20,7 +21,7 @@ import traceback
 import urllib.parse
 
 from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, click,
-                           is_checked, read_clipboard, read_settings, table_rows, text_of)
+                           click_at, is_checked, press_keys, read_clipboard, read_settings, table_rows, text_of)
 
 CAPTION = "Scrivlist Software"
 SECTION = "Scrivlist%20Software"
@@ -167,7 +168,9 @@ def copy_ticked(window, ticked):
 
 
 def copy_ticked_as_files(window, ticked):
-    window.choose_from_menu(RESULT_HEADER, "Menu", ["Up", "Return"])  # "Copy Ticked as Files", the last item
+    # From the top, Up goes to the last item, "Export List...", then over the greyed Undo and
+    # Redo to "Copy Ticked as Files".
+    window.choose_from_menu(RESULT_HEADER, "Menu", ["Up", "Up", "Return"])
     wanted = b"".join(b"file://" + urllib.parse.quote(line.encode("utf-8"), safe="/").encode("ascii") + CRLF
                       for line in ticked)
 
@@ -198,6 +201,20 @@ def remove_containing(window, lines):
     wanted = [(line, line in ticked) for line in kept]
     window.wait(f"the results without '{REMOVE_PHRASE}' lines, ticks kept", lambda: window.results() == wanted)
     return kept
+
+
+def undo_and_redo(window, before, kept):
+    results = window.tables()[RESULT_HEADER]
+    box = results.get_accessible_at(0, 0).get_extents(Atspi.CoordType.SCREEN)
+    click_at(box.x + box.width * 3 // 4, box.y + box.height // 2)  # the keyboard to the list, no tick changed
+    window.away_from_lists()
+    window.focus()
+    press_keys("ctrl+z")
+    window.wait("the removed lines back in their places with their ticks", lambda: window.results() == before)
+    # Undo is greyed now, so Up from the top goes over "Export List..." to "Redo".
+    window.choose_from_menu(RESULT_HEADER, "Menu", ["Up", "Up", "Return"])
+    wanted = [(line, checked) for line, checked in before if line in kept]
+    window.wait("the removal done again", lambda: window.results() == wanted)
 
 
 def change_choices(session, window):
@@ -248,7 +265,10 @@ def drive(session, artifacts, steps):
     steps("save as a text file")
     save(window, saved, lines, overwrite=False)
     steps("remove lines containing a phrase")
+    before = window.results()
     kept = remove_containing(window, lines)
+    steps("undo the removal with Ctrl+Z, redo it from the result list's menu")
+    undo_and_redo(window, before, kept)
     steps("save over the file")
     save(window, saved, kept, overwrite=True)
     steps("change the choices and close the window")

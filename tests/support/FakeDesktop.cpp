@@ -61,9 +61,9 @@ void FakeDesktop::expectFolderPick(const QString& answer)
     expect({Kind::PickFolder, std::nullopt, true, answer, {}});
 }
 
-void FakeDesktop::expectSaveFile(const QString& answer)
+void FakeDesktop::expectSaveFile(const QString& answer, int nameFilter)
 {
-    expect({Kind::PickSaveFile, std::nullopt, true, answer, {}});
+    expect({Kind::PickSaveFile, std::nullopt, true, answer, {}, nameFilter});
 }
 
 QStringList FakeDesktop::problems() const
@@ -128,11 +128,11 @@ QString FakeDesktop::pickFolder(const QString& prompt, const QString& initialFol
     return expected ? expected->answer : QString();
 }
 
-QString FakeDesktop::pickSaveFile(const SaveDialogSettings& settings)
+SaveDialogChoice FakeDesktop::pickSaveFile(const SaveDialogSettings& settings)
 {
     lastSaveDialog = settings;
     const auto expected = take(Kind::PickSaveFile, settings.title);
-    return expected ? expected->answer : QString();
+    return expected ? SaveDialogChoice{expected->answer, expected->nameFilter} : SaveDialogChoice{};
 }
 
 bool FakeDesktop::openExternally(const QString& urlOrFolder)

@@ -30,6 +30,7 @@ public:
         bool yes = true;                  // the answer to a question
         QString answer;                   // the answer to an input or picker
         std::function<void()> whileShown; // runs while the box is up
+        int nameFilter = 0;               // the one chosen in a save dialog
     };
 
     struct Shown {
@@ -43,7 +44,7 @@ public:
     void expectQuestion(const QString& text, bool yes);
     void expectInput(const QString& prompt, const QString& answer);
     void expectFolderPick(const QString& answer);
-    void expectSaveFile(const QString& answer);
+    void expectSaveFile(const QString& answer, int nameFilter = 0);
 
     // Problems found so far: unannounced boxes and announced ones that never came.
     QStringList problems() const;
@@ -78,7 +79,7 @@ public:
     void errorBox(const QString& text) override;
     QString inputText(const QString& prompt) override;
     QString pickFolder(const QString& prompt, const QString& initialFolder) override;
-    QString pickSaveFile(const SaveDialogSettings& settings) override;
+    SaveDialogChoice pickSaveFile(const SaveDialogSettings& settings) override;
     bool openExternally(const QString& urlOrFolder) override;
     bool tryClearClipboard() override;
     bool trySetClipboardText(const QString& text) override;

@@ -1,0 +1,153 @@
+#include "FormFixture.h"
+#include "results/ResultModel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// A loaded, shown window whose result list holds "a b c", "b" selected and
+// the list in focus.
+struct UndoFixture {
+    UndoFixture()
+    {
+        form().Form_Load();
+        form().show();
+        for (const char* line : {"a", "b", "c"})
+            form().resultList().append(line);
+        form().resultList().showPendingLines();
+        form().ListView2->selectRow(1);
+        form().ListView2->setFocus();
+    }
+
+    Form1& form() { return *fixture.form; }
+
+    QString lines()
+    {
+        QStringList lines;
+        for (qsizetype line = 0; line < form().resultList().lineCount(); ++line)
+            lines << form().resultList().lineText(line);
+        return lines.join(QLatin1Char(' '));
+    }
+
+    void press(const QString& keys)
+    {
+        for (const QString& key : keys.split(QStringLiteral(", "), Qt::SkipEmptyParts))
+            QTest::keySequence(form().ListView2, QKeySequence(key));
+    }
+
+    // Undo and Redo as the menu shows them: enabled or greyed.
+    QList<bool> menuState()
+    {
+        form().ListView2_ContextMenu(form().ListView2->mapToGlobal(QPoint(5, 5)));
+        QList<bool> state{form().mnuUndo->isEnabled(), form().mnuRedo->isEnabled()};
+        form().ListView2Menu->hide();
+        return state;
+    }
+
+    FormFixture fixture;
+};
+
+} // namespace
+
+class tst_undo_window : public QObject {
+    Q_OBJECT
+private slots:
+    void keysUndoAndRedo_data();
+    void keysUndoAndRedo();
+    void everyTrimOfTheWindowIsUndone_data();
+    void everyTrimOfTheWindowIsUndone();
+};
+
+void tst_undo_window::keysUndoAndRedo_data()
+{
+    QTest::addColumn<QString>("before"); // keys pressed before the pointer may turn busy
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QList<bool>>("menu"); // Undo, Redo enabled
+    QTest::newRow("nothing to undo") << "" << false << "Ctrl+Z, Ctrl+Y"
+                                     << "a b c" << QList<bool>{false, false};
+    QTest::newRow("Delete") << "Del" << false << ""
+                            << "a c" << QList<bool>{true, false};
+    QTest::newRow("Ctrl+Z undoes") << "Del" << false << "Ctrl+Z"
+                                   << "a b c" << QList<bool>{false, true};
+    QTest::newRow("Ctrl+Shift+Z redoes") << "Del" << false << "Ctrl+Z, Ctrl+Shift+Z"
+                                         << "a c" << QList<bool>{true, false};
+    QTest::newRow("Ctrl+Y redoes") << "Del" << false << "Ctrl+Z, Ctrl+Y"
+                                   << "a c" << QList<bool>{true, false};
+    QTest::newRow("Z alone is no key of them") << "Del" << false << "Z, Shift+Z"
+                                               << "a c" << QList<bool>{true, false};
+    QTest::newRow("nor is Ctrl+Alt+Z") << "Del" << false << "Ctrl+Alt+Z"
+                                       << "a c" << QList<bool>{true, false};
+    QTest::newRow("once undone, no more") << "Del" << false << "Ctrl+Z, Ctrl+Z"
+                                          << "a b c" << QList<bool>{false, true};
+    QTest::newRow("busy: Undo refused") << "Del" << true << "Ctrl+Z"
+                                        << "a c" << QList<bool>{false, false};
+    QTest::newRow("busy: Redo refused") << "Del, Ctrl+Z" << true << "Ctrl+Y"
+                                        << "a b c" << QList<bool>{false, false};
+}
+
+void tst_undo_window::keysUndoAndRedo()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, busy);
+    QFETCH(QString, keys);
+    QFETCH(QString, lines);
+    QFETCH(QList<bool>, menu);
+    UndoFixture window;
+    window.press(before);
+    if (busy)
+        window.form().setPointerState(PointerState::Busy);
+
+    window.press(keys);
+
+    QCOMPARE(window.lines(), lines);
+    QCOMPARE(window.menuState(), menu);
+    QVERIFY2(window.fixture.desktop.problems().isEmpty(), qPrintable(window.fixture.desktop.problems().join('\n')));
+}
+
+void tst_undo_window::everyTrimOfTheWindowIsUndone_data()
+{
+    QTest::addColumn<QString>("trim");
+    QTest::addColumn<QString>("trimmed");
+    QTest::newRow("Clear Results") << "PushButton6"
+                                   << "";
+    QTest::newRow("Remove Results Containing X") << "PushButton17"
+                                                 << "a c";
+    QTest::newRow("Remove Results Not Cont. X") << "PushButton11"
+                                                << "b";
+    QTest::newRow("double-click") << "double-click"
+                                  << "a c";
+}
+
+void tst_undo_window::everyTrimOfTheWindowIsUndone()
+{
+    QFETCH(QString, trim);
+    QFETCH(QString, trimmed);
+    UndoFixture window;
+    if (trim == QLatin1String("double-click")) {
+        window.form().ListView2_DblClick();
+    } else {
+        if (trim != QLatin1String("PushButton6"))
+            window.fixture.desktop.expectInput(trim == QLatin1String("PushButton17")
+                                                   ? QStringLiteral("Remove entries containing: ")
+                                                   : QStringLiteral("Remove entries not containing: "),
+                                               QStringLiteral("B"));
+        window.form().findChild<QPushButton*>(trim)->click();
+    }
+    QCOMPARE(window.lines(), trimmed);
+
+    window.form().ListView2->setFocus();
+    window.press(QStringLiteral("Ctrl+Z"));
+    QCOMPARE(window.lines(), QStringLiteral("a b c"));
+    window.press(QStringLiteral("Ctrl+Shift+Z"));
+    QCOMPARE(window.lines(), trimmed);
+    QVERIFY2(window.fixture.desktop.problems().isEmpty(), qPrintable(window.fixture.desktop.problems().join('\n')));
+}
+
+QTEST_MAIN(tst_undo_window)
+#include "tst_undo_window.moc"
