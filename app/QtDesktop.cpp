@@ -1,6 +1,7 @@
 #include "QtDesktop.h"
 
 #include "Paths.h"
+#include "SaveFileDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -117,15 +118,14 @@ QString QtDesktop::pickFolder(const QString& prompt, const QString& initialFolde
 
 QString QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
 {
-    QFileDialog dialog(owner_, settings.title);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    SaveFileDialog dialog(owner_, settings.title);
     dialog.setNameFilters(settings.nameFilters);
     if (!settings.nameFilters.isEmpty())
         dialog.selectNameFilter(settings.nameFilters.constFirst());
     dialog.selectFile(settings.fileName);
-    return chosenPath(dialog);
+    showEntriesByKind(dialog, iconProvider_);
+    dialog.stopLookingAtTypedPaths();
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenPath() : QString();
 }
 
 bool QtDesktop::openExternally(const QString& urlOrFolder)
