@@ -51,6 +51,9 @@ void SaveFileDialog::accept()
     ItemLookup lookup({QFile::encodeName(path)}, ItemLooks{isFolder});
     lookup.await([] { QCoreApplication::processEvents(); });
     accepting_ = false;
+    // Cancelled meanwhile.
+    if (!isVisible())
+        return;
     // As the toolkit does: a typed folder is gone into.
     if (lookup.answer(0) == ItemLookup::Answer::Exists) {
         setDirectory(path);
@@ -58,5 +61,6 @@ void SaveFileDialog::accept()
         return;
     }
     chosen_ = path;
-    QDialog::accept();
+    // Not the toolkit's accept(), which looks at the typed path once more.
+    done(QDialog::Accepted);
 }

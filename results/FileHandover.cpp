@@ -78,7 +78,8 @@ bool ContainingFolder::offered()
 {
     if (!lookup_)
         return false;
-    const ItemLookup::Answer answer = (lookup_->settle(), lookup_->answer(0));
+    lookup_->settle();
+    const ItemLookup::Answer answer = lookup_->answer(0);
     return answer == ItemLookup::Answer::Pending || answer == ItemLookup::Answer::Exists;
 }
 

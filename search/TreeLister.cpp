@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -80,28 +79,13 @@ private:
             deliverFailure(FolderListing::State::Unreadable, ETIMEDOUT);
             return;
         }
-        std::optional<BackgroundThreads::SlowCall> call(std::in_place, fileSystem_);
-        struct stat status {};
-        if (::stat(folder_.constData(), &status) != 0) {
-            deliverFailure(FolderListing::State::NotAFolder, errno);
-            return;
-        }
-        if (!S_ISDIR(status.st_mode)) {
-            deliverFailure(FolderListing::State::NotAFolder, ENOTDIR);
-            return;
-        }
-        UniqueFd fd(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!fd) {
-            deliverFailure(FolderListing::State::Unreadable, errno);
-            return;
-        }
         FolderListing listing;
         listing.path = path_;
         NameList subfolders;
-        const int error = shared_->reader->read(fd.get(), path_, listing.files, subfolders);
-        call.reset();
-        if (error != 0) {
-            deliverFailure(FolderListing::State::Unreadable, error);
+        UniqueFd fd;
+        const auto [state, error] = openOwnFolder(fd, listing.files, subfolders);
+        if (state != FolderListing::State::Listed) {
+            deliverFailure(state, error);
             return;
         }
         if (!deliver(std::move(listing), false))
@@ -135,6 +119,22 @@ private:
             if (!job->subfolders.isEmpty() && shared_->includeSubfolders && !enter(*job))
                 return;
         }
+    }
+
+    // Opens and reads the walk's own folder; how that went and the errno.
+    std::pair<FolderListing::State, int> openOwnFolder(UniqueFd& fd, NameList& files, NameList& subfolders)
+    {
+        const BackgroundThreads::SlowCall call(fileSystem_);
+        struct stat status {};
+        if (::stat(folder_.constData(), &status) != 0)
+            return {FolderListing::State::NotAFolder, errno};
+        if (!S_ISDIR(status.st_mode))
+            return {FolderListing::State::NotAFolder, ENOTDIR};
+        fd = UniqueFd(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd)
+            return {FolderListing::State::Unreadable, errno};
+        const int error = shared_->reader->read(fd.get(), path_, files, subfolders);
+        return {error == 0 ? FolderListing::State::Listed : FolderListing::State::Unreadable, error};
     }
 
     bool isCancelled()
