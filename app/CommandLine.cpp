@@ -1,6 +1,5 @@
 #include "CommandLine.h"
 
-#include "ItemLookup.h"
 #include "Paths.h"
 
 #include <QDir>
@@ -9,8 +8,6 @@
 #include <algorithm>
 #include <iterator>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -130,12 +127,6 @@ QString folderEntryFor(const QString& argument, const QString& workingFolder)
     return NormalizePath(QDir::cleanPath(absolute));
 }
 
-bool isFolder(const QByteArray& path)
-{
-    struct stat status {};
-    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
                               std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& look)
 {
@@ -145,7 +136,7 @@ StartFolders sortStartFolders(const QStringList& folders, const QString& working
         entries << folderEntryFor(folder, workingFolder);
         paths.push_back(QFile::encodeName(entries.constLast()));
     }
-    const std::vector<bool> found = lookUpItems(paths, patience, {}, look);
+    const std::vector<bool> found = lookUpItems(paths, {}, ItemLooks{look, patience});
     StartFolders sorted;
     for (qsizetype position = 0; position < entries.size(); ++position)
         (found[static_cast<std::size_t>(position)] ? sorted.entries : sorted.notFolders) << entries[position];

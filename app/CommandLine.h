@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ItemLookup.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -34,9 +36,6 @@ QString versionText();
 // working folder, "." and ".." and trailing separators taken out, then
 // normalised as a picked folder is.
 QString folderEntryFor(const QString& argument, const QString& workingFolder);
-
-// Whether the path names a folder, following a link as opening it would.
-bool isFolder(const QByteArray& path);
 
 // The folder arguments sorted into folder-list entries and the paths that
 // are not folders (missing, a file, or no answer within `patience`: a hung

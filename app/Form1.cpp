@@ -37,6 +37,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -50,6 +51,13 @@ static void initAppResources()
 {
     Q_INIT_RESOURCE(app);
 }
+
+namespace {
+
+// How often an open menu looks whether its line has been looked up.
+constexpr int ContainingFolderPollMs = 10;
+
+} // namespace
 
 const QString Form1::ProductName = QStringLiteral("Scrivlist Software");
 const QString Form1::MakerPage = QStringLiteral("https://www.quillmark.example/");
@@ -115,15 +123,16 @@ void selectLineUnderPointer(QAbstractItemView& view, const QPoint& position)
         view.selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// Takes a drag that brings a folder of this machine, as a copy or a link: a
-// move would let the file manager delete what was dragged.
+// Takes a drag that brings a file or folder of this machine, as a copy or a
+// link: a move would let the file manager delete what was dragged. Which of
+// them are folders is settled on the drop, off the window's thread.
 bool acceptFolderDrag(QDropEvent& event)
 {
     const Qt::DropActions offered = event.possibleActions();
     const Qt::DropAction action = offered.testFlag(Qt::CopyAction)   ? Qt::CopyAction
                                   : offered.testFlag(Qt::LinkAction) ? Qt::LinkAction
                                                                      : Qt::IgnoreAction;
-    if (action == Qt::IgnoreAction || event.mimeData() == nullptr || !holdsLocalFolder(event.mimeData()->urls())) {
+    if (action == Qt::IgnoreAction || event.mimeData() == nullptr || !holdsLocalItem(event.mimeData()->urls())) {
         event.ignore();
         return false;
     }
@@ -264,6 +273,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
                         pointerSetter(), [this](const QString& phrase) { Text1->setText(phrase); }});
     searchControls_ = std::make_unique<WindowSearchControls>(*this);
     searchRun_ = std::make_unique<SearchRun>(services_.desktop, *folderList_, *resultList_, *searchControls_);
+    containingFolderPoll_ = new QTimer(this);
+    containingFolderPoll_->setInterval(ContainingFolderPollMs);
+    connect(containingFolderPoll_, &QTimer::timeout, this, [this] { settleOpenFolder(); });
 }
 
 Form1::~Form1() = default;
@@ -643,10 +655,24 @@ void Form1::ListView1_ContextMenu(const QPoint& position)
 
 void Form1::ListView2_ContextMenu(const QPoint& position)
 {
-    mnuOpenFolder->setEnabled(namesExistingItem(selectedResultLine()));
+    containingFolder_ = std::make_unique<ContainingFolder>(selectedResultLine());
+    settleOpenFolder();
     mnuUndo->setEnabled(!trimsRefused() && resultList_->canUndo());
     mnuRedo->setEnabled(!trimsRefused() && resultList_->canRedo());
     ListView2Menu->popup(position);
+}
+
+void Form1::settleOpenFolder()
+{
+    if (!containingFolder_) {
+        containingFolderPoll_->stop();
+        return;
+    }
+    mnuOpenFolder->setEnabled(containingFolder_->offered());
+    if (containingFolder_->settled())
+        containingFolderPoll_->stop();
+    else
+        containingFolderPoll_->start();
 }
 
 QByteArrayView Form1::selectedResultLine() const
@@ -674,7 +700,9 @@ void Form1::mnuSkipNamed_Click()
 
 void Form1::mnuOpenFolder_Click()
 {
-    openContainingFolder(services_.desktop, selectedResultLine());
+    // The menu may open again while this waits, with a line of its own.
+    if (const std::unique_ptr<ContainingFolder> chosen = std::move(containingFolder_))
+        chosen->open(services_.desktop);
 }
 
 void Form1::mnuCopyFiles_Click()

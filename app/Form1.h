@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class ContainingFolder;
 class Desktop;
 class SettingsStore;
 class FolderListActions;
@@ -32,6 +33,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QTimer;
 
 // What the main window needs from outside: the platform seam, the settings
 // store, where the program lies and the start-up dice.
@@ -155,7 +157,7 @@ public:
     QTableView* ListView2 = nullptr;
     QMenu* ListView1Menu = nullptr;   // "Skip a Folder...", "Skip Folders Named..."
     QMenu* ListView2Menu = nullptr;   // the tick commands, the hand-over to other programs, Undo and Redo, the export
-    QAction* mnuOpenFolder = nullptr; // greyed unless the selected line names an existing item
+    QAction* mnuOpenFolder = nullptr; // greyed once the selected line is known to name no existing item
     QAction* mnuUndo = nullptr;       // greyed when nothing can be undone, or while the busy pointer shows
     QAction* mnuRedo = nullptr;
     QGroupBox* Frame1 = nullptr;
@@ -187,6 +189,8 @@ private:
     void createMenus();
     // Undo and Redo are refused when the Delete key is: while the busy pointer shows.
     bool trimsRefused() const { return pointerState_ == PointerState::Busy; }
+    // Greys Open Containing Folder once its line is known to name nothing.
+    void settleOpenFolder();
     // The selected result line's bytes; empty when none is selected.
     QByteArrayView selectedResultLine() const;
     // Routes the control's events to this window, its mouse moves by the hover target.
@@ -205,6 +209,9 @@ private:
     std::unique_ptr<SearchControls> searchControls_;
     std::unique_ptr<SearchRun> searchRun_;
     QHash<QObject*, EventHandlers> eventHandlers_;
+    // The line the result list's menu was opened for, looked up meanwhile.
+    std::unique_ptr<ContainingFolder> containingFolder_;
+    QTimer* containingFolderPoll_ = nullptr;
     PointerState pointerState_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
 };

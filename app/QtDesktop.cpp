@@ -1,6 +1,7 @@
 #include "QtDesktop.h"
 
 #include "Paths.h"
+#include "SaveFileDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -118,16 +119,17 @@ QString QtDesktop::pickFolder(const QString& prompt, const QString& initialFolde
 
 SaveDialogChoice QtDesktop::pickSaveFile(const SaveDialogSettings& settings)
 {
-    QFileDialog dialog(owner_, settings.title);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    SaveFileDialog dialog(owner_, settings.title);
     dialog.setNameFilters(settings.nameFilters);
     if (!settings.nameFilters.isEmpty())
         dialog.selectNameFilter(settings.nameFilters.constFirst());
     dialog.selectFile(settings.fileName);
-    const QString path = chosenPath(dialog);
-    return {path, std::max<int>(0, static_cast<int>(settings.nameFilters.indexOf(dialog.selectedNameFilter())))};
+    showEntriesByKind(dialog, iconProvider_);
+    dialog.stopLookingAtTypedPaths();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return {dialog.chosenPath(),
+            std::max<int>(0, static_cast<int>(settings.nameFilters.indexOf(dialog.selectedNameFilter())))};
 }
 
 bool QtDesktop::openExternally(const QString& urlOrFolder)

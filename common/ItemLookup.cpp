@@ -1,10 +1,8 @@
 #include "ItemLookup.h"
 
 #include <condition_variable>
-#include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -12,55 +10,80 @@ namespace {
 
 // How often a waiting caller looks at the progress and runs its callback.
 constexpr std::chrono::milliseconds WaitSlice{2};
-// After this many looks hung, the rest count as missing: a mount that hangs
-// once mostly hangs for every look, and each hung look holds a thread.
-constexpr int MostHungLooks = 4;
 
-// What the caller and its lookers share; a looker left behind keeps it alive.
-struct Lookup {
-    std::function<bool(const QByteArray&)> look;
-    std::vector<QByteArray> paths;
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::vector<bool> found;
-    std::size_t answered = 0; // the paths before this one have their answer
-    bool done = false;
-    int looker = 0; // the one looker whose answers still count
-};
-
-void lookFrom(const std::shared_ptr<Lookup>& lookup, std::size_t first, int looker)
-{
-    for (std::size_t position = first; position < lookup->paths.size(); ++position) {
-        bool exists = false;
-        try {
-            exists = lookup->look(lookup->paths[position]);
-        } catch (...) {
-            // A look that fails is an item not found.
-        }
-        std::lock_guard lock(lookup->mutex);
-        if (lookup->looker != looker)
-            return; // given up on while it looked
-        lookup->found[position] = exists;
-        lookup->answered = position + 1;
-    }
-    std::lock_guard lock(lookup->mutex);
-    if (lookup->looker == looker) {
-        lookup->done = true;
-        lookup->finished.notify_all();
-    }
-}
-
-// Starts a looker from `first`; where no thread can be had, the rest count as missing.
-void startLooker(const std::shared_ptr<Lookup>& lookup, std::size_t first, int looker)
-{
-    try {
-        std::thread(lookFrom, lookup, first, looker).detach();
-    } catch (const std::system_error&) {
-        lookup->done = true;
-    }
-}
+using Answer = ItemLookup::Answer;
+using Clock = std::chrono::steady_clock;
 
 } // namespace
+
+// What the caller and its lookers share; a looker left behind keeps it alive.
+struct ItemLookup::Shared {
+    ItemLooks looks;
+    std::vector<QByteArray> paths;
+    std::mutex mutex;
+    std::condition_variable answered;
+    std::vector<Answer> answers;
+    std::size_t next = 0; // the next path a looker takes
+    std::size_t pending;  // paths without an answer
+    // The one looker whose answers count, and the look it is in.
+    std::shared_ptr<BackgroundThreads::Work> looker;
+    std::optional<std::size_t> looking;
+    Clock::time_point lookStart;
+
+    // Under the lock.
+    void setAnswer(std::size_t path, Answer answer)
+    {
+        answers[path] = answer;
+        --pending;
+        answered.notify_all();
+    }
+
+    // Under the lock: a looker from `next` on; where none can be had, the rest do not answer.
+    void startLooker(const std::shared_ptr<Shared>& self)
+    {
+        looker = BackgroundThreads::instance().newWork();
+        looking.reset();
+        if (next < paths.size() && !BackgroundThreads::instance().start(looker, "scriv-look", [self, work = looker] {
+                self->lookAll(work);
+            }))
+            while (next < paths.size())
+                setAnswer(next++, Answer::NotAnswering);
+    }
+
+    void lookAll(const std::shared_ptr<BackgroundThreads::Work>& work)
+    {
+        std::unique_lock lock(mutex);
+        while (looker == work && next < paths.size()) {
+            const std::size_t path = next++;
+            looking = path;
+            lookStart = Clock::now();
+            lock.unlock();
+            const QByteArray fileSystem = looks.fileSystemOf(paths[path]);
+            Answer answer = Answer::NotAnswering;
+            if (BackgroundThreads::instance().answers(fileSystem)) {
+                const BackgroundThreads::SlowCall call(fileSystem);
+                try {
+                    answer = looks.look(paths[path]) ? Answer::Exists : Answer::Missing;
+                } catch (...) {
+                    answer = Answer::Missing; // a look that fails is an item not found
+                }
+            }
+            lock.lock();
+            if (looker != work)
+                return; // given up on while it looked
+            looking.reset();
+            setAnswer(path, answer);
+        }
+    }
+
+    // Under the lock: the look under way hangs; it does not answer, and the rest go on without it.
+    void giveUpHungLook(const std::shared_ptr<Shared>& self)
+    {
+        looker->giveUp(BackgroundThreads::Work::Reason::Hung);
+        setAnswer(*looking, Answer::NotAnswering);
+        startLooker(self);
+    }
+};
 
 bool itemExists(const QByteArray& path)
 {
@@ -68,47 +91,72 @@ bool itemExists(const QByteArray& path)
     return ::lstat(path.constData(), &status) == 0;
 }
 
-std::vector<bool> lookUpItems(const std::vector<QByteArray>& paths, std::chrono::milliseconds patience,
-                              const std::function<void()>& whileWaiting,
-                              const std::function<bool(const QByteArray&)>& look)
+bool targetExists(const QByteArray& path)
 {
-    if (paths.empty())
-        return {};
-    auto lookup = std::make_shared<Lookup>();
-    lookup->look = look;
-    lookup->paths = paths;
-    lookup->found.assign(paths.size(), false);
-    std::unique_lock lock(lookup->mutex);
-    startLooker(lookup, 0, 0);
-    std::size_t answeredBefore = 0;
-    auto lastAnswer = std::chrono::steady_clock::now();
-    while (!lookup->done) {
-        lookup->finished.wait_for(lock, WaitSlice);
-        if (lookup->done)
-            break;
-        const auto now = std::chrono::steady_clock::now();
-        if (lookup->answered != answeredBefore) {
-            answeredBefore = lookup->answered;
-            lastAnswer = now;
-        } else if (now - lastAnswer >= patience) {
-            // The path being looked at hangs: it counts as missing, and the rest go on without it.
-            const std::size_t next = lookup->answered + 1;
-            lookup->answered = next;
-            answeredBefore = next;
-            lastAnswer = now;
-            ++lookup->looker;
-            if (next >= paths.size() || lookup->looker == MostHungLooks)
-                break;
-            startLooker(lookup, next, lookup->looker);
-            continue;
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0;
+}
+
+bool isFolder(const QByteArray& path)
+{
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+ItemLookup::ItemLookup(std::vector<QByteArray> paths, ItemLooks looks) : shared_(std::make_shared<Shared>())
+{
+    shared_->looks = std::move(looks);
+    shared_->pending = paths.size();
+    shared_->answers.assign(paths.size(), Answer::Pending);
+    shared_->paths = std::move(paths);
+    std::lock_guard lock(shared_->mutex);
+    shared_->startLooker(shared_);
+}
+
+ItemLookup::~ItemLookup()
+{
+    std::lock_guard lock(shared_->mutex);
+    const bool hung = shared_->looking && Clock::now() - shared_->lookStart >= shared_->looks.patience;
+    shared_->looker->giveUp(hung ? BackgroundThreads::Work::Reason::Hung
+                                 : BackgroundThreads::Work::Reason::NoLongerWanted);
+    shared_->looker.reset();
+}
+
+bool ItemLookup::settle()
+{
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->looking && Clock::now() - shared_->lookStart >= shared_->looks.patience)
+        shared_->giveUpHungLook(shared_);
+    return shared_->pending == 0;
+}
+
+void ItemLookup::await(const std::function<void()>& whileWaiting)
+{
+    // Answers that come within the first slice cost the caller no yield.
+    while (!settle()) {
+        {
+            std::unique_lock lock(shared_->mutex);
+            shared_->answered.wait_for(lock, WaitSlice, [&] { return shared_->pending == 0; });
         }
-        if (whileWaiting) {
-            lock.unlock();
+        if (whileWaiting && !settle())
             whileWaiting();
-            lock.lock();
-        }
     }
-    // Answers that come after this are not wanted.
-    ++lookup->looker;
-    return lookup->found;
+}
+
+ItemLookup::Answer ItemLookup::answer(std::size_t path) const
+{
+    std::lock_guard lock(shared_->mutex);
+    return shared_->answers.at(path);
+}
+
+std::vector<bool> lookUpItems(const std::vector<QByteArray>& paths, const std::function<void()>& whileWaiting,
+                              const ItemLooks& looks)
+{
+    ItemLookup lookup(paths, looks);
+    lookup.await(whileWaiting);
+    std::vector<bool> found;
+    found.reserve(paths.size());
+    for (std::size_t path = 0; path < paths.size(); ++path)
+        found.push_back(lookup.answer(path) == ItemLookup::Answer::Exists);
+    return found;
 }

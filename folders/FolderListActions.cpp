@@ -6,23 +6,15 @@
 #include "SkipEntries.h"
 #include "StepTrap.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
-namespace {
-
-bool isLocalFolder(const QUrl& url)
+bool holdsLocalItem(const QList<QUrl>& urls)
 {
-    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir();
-}
-
-} // namespace
-
-bool holdsLocalFolder(const QList<QUrl>& urls)
-{
-    return std::any_of(urls.begin(), urls.end(), isLocalFolder);
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
 FolderListActions::FolderListActions(Desktop& desktop, FolderListModel& folderList, QString programFolder,
@@ -61,9 +53,18 @@ void FolderListActions::addDroppedFolders(StepTrap& trap, const QList<QUrl>& url
 {
     QStringList folders;
     trap.step(100, [&] {
+        QStringList local;
+        std::vector<QByteArray> paths;
         for (const QUrl& url : urls)
-            if (isLocalFolder(url))
-                folders << url.toLocalFile();
+            if (url.isLocalFile()) {
+                local << url.toLocalFile();
+                paths.push_back(QFile::encodeName(local.constLast()));
+            }
+        const std::vector<bool> found = lookUpItems(
+            paths, [this] { desktop_.yieldToEventLoop(); }, hooks_.folderLooks);
+        for (qsizetype item = 0; item < local.size(); ++item)
+            if (found[size_t(item)])
+                folders << local.at(item);
     });
     if (trap.test(102, [&] { return folders.isEmpty(); }))
         return;

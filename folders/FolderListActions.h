@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ItemLookup.h"
 #include "PointerState.h"
 
 #include <QList>
@@ -18,10 +19,13 @@ struct FolderListHooks {
     std::function<void(const QString&)> writeLastFolder;
     SetPointerState setPointer;
     std::function<void(const QString&)> setPhrase; // Text1
+    // How a dropped item is told to be a folder; one that does not answer is none.
+    ItemLooks folderLooks{isFolder};
 };
 
-// Whether a drop would bring at least one folder of this machine.
-bool holdsLocalFolder(const QList<QUrl>& urls);
+// Whether a drop may bring a folder of this machine: it holds a local file
+// URL. Decided from the URLs alone, so a drag over a dead mount never waits.
+bool holdsLocalItem(const QList<QUrl>& urls);
 
 // What adds to the folder list: a folder from the picker, folders dropped
 // from a file manager, the sample folder beside the program with its
@@ -33,7 +37,8 @@ public:
     // Each reports its failures through the trap of the handler that calls it.
     void addPickedFolder(StepTrap& trap);
     // Appends the local folders among the URLs in their order; files and
-    // remote URLs are passed over.
+    // remote URLs are passed over. Which are folders is looked up on a
+    // helper while the window yields.
     void addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls);
     void addSampleFolder(StepTrap& trap);
     // A folder from the picker, skipped with all below it.

@@ -1,7 +1,11 @@
 #include "BackgroundWriter.h"
 
 #include "Desktop.h"
+#include "Failure.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -38,11 +42,13 @@ using State = BackgroundWriter::State;
 
 // Runs on the helper thread: opens the file, then writes the queued bytes in
 // order, then commits, until the first failure or until the file is abandoned.
-void writeQueued(const std::shared_ptr<State>& state, const ReplacingFileOpener& open, const QString& path)
+void writeQueued(const std::shared_ptr<State>& state, const ReplacingFileOpener& open, const QString& path,
+                 const QByteArray& fileSystem)
 {
     std::unique_ptr<ReplacingFile> file;
     std::exception_ptr openFailure;
     try {
+        const BackgroundThreads::SlowCall call(fileSystem);
         file = open(path);
     } catch (...) {
         openFailure = std::current_exception();
@@ -61,6 +67,7 @@ void writeQueued(const std::shared_ptr<State>& state, const ReplacingFileOpener&
         lock.unlock();
         std::exception_ptr failure;
         try {
+            const BackgroundThreads::SlowCall call(fileSystem);
             if (committing)
                 state->file->commit();
             else
@@ -79,7 +86,10 @@ void writeQueued(const std::shared_ptr<State>& state, const ReplacingFileOpener&
     }
     lock.unlock();
     // An uncommitted file is dropped here as well, since that may wait for the disk too.
-    state->file.reset();
+    {
+        const BackgroundThreads::SlowCall call(fileSystem);
+        state->file.reset();
+    }
     lock.lock();
     state->finished = true;
     state->changed.notify_all();
@@ -99,21 +109,25 @@ void waitFor(State& state, Desktop& desktop, std::unique_lock<std::mutex>& lock,
 } // namespace
 
 BackgroundWriter::BackgroundWriter(const ReplacingFileOpener& open, const QString& path, Desktop& desktop)
-    : state_(std::make_shared<State>()), desktop_(desktop), helper_(writeQueued, state_, open, path)
+    : state_(std::make_shared<State>()), desktop_(desktop), work_(BackgroundThreads::instance().newWork())
 {
+    BackgroundThreads& threads = BackgroundThreads::instance();
+    const QByteArray fileSystem = mountPointOf(QFile::encodeName(path));
+    if (!threads.answers(fileSystem))
+        throw Failure::fromErrno(ETIMEDOUT, path);
+    if (!threads.start(work_, "scriv-save",
+                       [state = state_, open, path, fileSystem] { writeQueued(state, open, path, fileSystem); }))
+        throw Failure::fromErrno(EAGAIN, path);
 }
 
 BackgroundWriter::~BackgroundWriter()
 {
-    std::unique_lock lock(state_->mutex);
-    if (state_->finished) {
-        lock.unlock();
-        helper_.join();
+    std::lock_guard lock(state_->mutex);
+    if (state_->finished)
         return;
-    }
     state_->ending = Ending::Abandon;
     state_->changed.notify_all();
-    helper_.detach();
+    work_->giveUp();
 }
 
 void BackgroundWriter::awaitOpen()

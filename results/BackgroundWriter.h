@@ -1,11 +1,11 @@
 #pragma once
 
+#include "BackgroundThreads.h"
 #include "ReplacingFile.h"
 
 #include <QByteArray>
 
 #include <memory>
-#include <thread>
 
 class Desktop;
 
@@ -16,6 +16,8 @@ class Desktop;
 class BackgroundWriter {
 public:
     // Starts opening the file at once; awaitOpen() tells how that went.
+    // Throws Failure when the target's file system does not answer (a save
+    // there is stuck) or no thread can be had.
     BackgroundWriter(const ReplacingFileOpener& open, const QString& path, Desktop& desktop);
     // Without commit() or abandon(), the file is dropped uncommitted by the
     // helper once its disk lets it; nothing waits for that.
@@ -42,5 +44,5 @@ private:
 
     std::shared_ptr<State> state_;
     Desktop& desktop_;
-    std::thread helper_;
+    std::shared_ptr<BackgroundThreads::Work> work_;
 };

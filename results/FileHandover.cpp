@@ -18,9 +18,6 @@ const QString UriListFormat = QStringLiteral("text/uri-list");
 // What GNOME-family file managers read for a paste: "copy" or "cut", then the URLs.
 const QString CopiedFilesFormat = QStringLiteral("x-special/gnome-copied-files");
 
-// How long a look at one item may take before it counts as missing.
-constexpr std::chrono::milliseconds LookPatience{250};
-
 // A name never holds a NUL, so a line with one names nothing.
 bool mayNameItem(QByteArrayView line)
 {
@@ -29,18 +26,14 @@ bool mayNameItem(QByteArrayView line)
 
 } // namespace
 
-bool namesExistingItem(QByteArrayView line)
-{
-    return mayNameItem(line) && lookUpItems({line.toByteArray()}, LookPatience).front();
-}
-
-FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting)
+FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting,
+                           const ItemLooks& looks)
 {
     std::vector<QByteArray> paths;
     for (const QByteArray& line : lines)
         if (mayNameItem(line))
             paths.push_back(line);
-    const std::vector<bool> exists = lookUpItems(paths, LookPatience, whileWaiting);
+    const std::vector<bool> exists = lookUpItems(paths, whileWaiting, looks);
     std::size_t path = 0;
     for (const QByteArray& line : lines) {
         texts_ << QString::fromUtf8(line);
@@ -70,10 +63,33 @@ std::unique_ptr<QMimeData> FileHandover::pasteData() const
     return data;
 }
 
-void openContainingFolder(Desktop& desktop, QByteArrayView line)
+ContainingFolder::ContainingFolder(QByteArrayView line, const ItemLooks& looks) : line_(line.toByteArray())
 {
-    if (namesExistingItem(line))
-        desktop.showInFileManager(line.toByteArray());
+    if (mayNameItem(line_))
+        lookup_ = std::make_unique<ItemLookup>(std::vector<QByteArray>{line_}, looks);
+}
+
+bool ContainingFolder::settled()
+{
+    return !lookup_ || lookup_->settle();
+}
+
+bool ContainingFolder::offered()
+{
+    if (!lookup_)
+        return false;
+    lookup_->settle();
+    const ItemLookup::Answer answer = lookup_->answer(0);
+    return answer == ItemLookup::Answer::Pending || answer == ItemLookup::Answer::Exists;
+}
+
+void ContainingFolder::open(Desktop& desktop)
+{
+    if (!lookup_)
+        return;
+    lookup_->await([&desktop] { desktop.yieldToEventLoop(); });
+    if (lookup_->answer(0) == ItemLookup::Answer::Exists)
+        desktop.showInFileManager(line_);
 }
 
 void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list)

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "ItemLookup.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringList>
 
 #include <functional>
-
 #include <memory>
 
 class Desktop;
@@ -13,18 +14,14 @@ class QMimeData;
 class ResultModel;
 class StepTrap;
 
-// True when a line is the absolute path of a file or folder that exists now;
-// a link counts as itself. A hung mount makes it false after a moment, never
-// a frozen window.
-bool namesExistingItem(QByteArrayView line);
-
 // Result lines handed to another program: their texts, one per line, for a
 // text editor, and the file URLs of those that name existing items, for a
 // file manager. The disk is looked at on a helper thread; whileWaiting runs
 // meanwhile, and an item on a hung mount counts as missing.
 class FileHandover {
 public:
-    explicit FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting = {});
+    explicit FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting = {},
+                          const ItemLooks& looks = {});
 
     qsizetype fileCount() const { return fileCount_; }
     // What a drag offers.
@@ -39,9 +36,27 @@ private:
     qsizetype fileCount_ = 0;
 };
 
-// The selected line's file or folder, shown selected in the file manager;
-// nothing for a line that names none.
-void openContainingFolder(Desktop& desktop, QByteArrayView line);
+// "Open Containing Folder" for one line. Whether the line is the absolute
+// path of an existing file or folder (a link counting as itself) is looked up
+// on a helper as soon as this is made, so a menu offering it opens at once.
+class ContainingFolder {
+public:
+    explicit ContainingFolder(QByteArrayView line, const ItemLooks& looks = {});
+
+    // Whether the command is offered: until the look has answered, it is
+    // for a line that may name an item. Never waits.
+    bool offered();
+    // Whether the look has answered. Never waits.
+    bool settled();
+    // Shows the line's file or folder selected in the file manager, waiting
+    // for the look with the window yielding if need be; nothing for a line
+    // that names none or whose mount does not answer.
+    void open(Desktop& desktop);
+
+private:
+    QByteArray line_;
+    std::unique_ptr<ItemLookup> lookup_; // none for a line that cannot name an item
+};
 
 // "Copy Ticked as Files": the ticked lines that name existing items go on the
 // clipboard as files. The list is read once before any yield, so lines

@@ -2,13 +2,15 @@
 
 #include "BackgroundWriter.h"
 #include "Desktop.h"
-#include "FileExists.h"
+#include "Failure.h"
 #include "LineGone.h"
 #include "ResultModel.h"
 #include "StepTrap.h"
 
 #include <QByteArray>
+#include <QFile>
 
+#include <cerrno>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -60,9 +62,26 @@ void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& fil
     file.write(chunk);
 }
 
+// Whether the target exists, looked at on a helper while the window yields.
+// A look that does not answer is never taken for "absent": the question
+// would be skipped.
+bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtTarget)
+{
+    ItemLookup lookup({QFile::encodeName(path)}, lookAtTarget);
+    lookup.await([&desktop] { desktop.yieldToEventLoop(); });
+    switch (lookup.answer(0)) {
+    case ItemLookup::Answer::Exists:
+        return true;
+    case ItemLookup::Answer::Missing:
+        return false;
+    default:
+        throw Failure::fromErrno(ETIMEDOUT, path);
+    }
+}
+
 // Asks for the file and its form, then writes the list as the save button does.
 void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-              const ReplacingFileOpener& open, const ListFileKind& kind)
+              const ReplacingFileOpener& open, const ItemLooks& lookAtTarget, const ListFileKind& kind)
 {
     QString path;
     LineForm form = kind.forms.front();
@@ -74,8 +93,12 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
     });
     if (path.isEmpty())
         return;
+    // Reported like a failed open, and nothing is written.
+    bool exists = false;
+    if (!trap.step(120, [&] { exists = targetFound(desktop, path, lookAtTarget); }))
+        return;
     bool replace = true;
-    if (trap.test(120, [&] { return FileExists(path); }))
+    if (exists)
         trap.step(122, [&] {
             replace =
                 desktop.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"));
@@ -105,13 +128,13 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
 } // namespace
 
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                           const ReplacingFileOpener& open)
+                           const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, SavedText);
+    saveList(trap, desktop, list, setPointer, open, lookAtTarget, SavedText);
 }
 
 void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                const ReplacingFileOpener& open)
+                const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, ExportedList);
+    saveList(trap, desktop, list, setPointer, open, lookAtTarget, ExportedList);
 }

@@ -1,21 +1,32 @@
 #pragma once
 
+#include "ItemLookup.h"
 #include "PointerState.h"
 #include "ReplacingFile.h"
+
+#include <chrono>
 
 class Desktop;
 class ResultModel;
 class StepTrap;
+
+// How the target is looked at before the overwrite question: on a helper,
+// with the window yielding; one that does not answer in time is reported.
+inline ItemLooks targetLooks()
+{
+    return {targetExists, std::chrono::seconds(3)};
+}
 
 // The save button: asks for a file name, asks before an existing file is
 // replaced, and writes every line as its bytes followed by CR LF under the
 // busy pointer. The first failure is reported and ends the export with the
 // old file untouched.
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                           const ReplacingFileOpener& open = openReplacingFile);
+                           const ReplacingFileOpener& open = openReplacingFile,
+                           const ItemLooks& lookAtTarget = targetLooks());
 
 // Export List... of the result list's menu: the same, in the form of the file
 // type chosen: lines ending in LF, lines ending in NUL, or a playlist of
 // lines ending in LF after "#EXTM3U".
 void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                const ReplacingFileOpener& open = openReplacingFile);
+                const ReplacingFileOpener& open = openReplacingFile, const ItemLooks& lookAtTarget = targetLooks());

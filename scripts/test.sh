@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the format, builds, runs every test, builds and checks the
-# Debian package, then clang-tidy, the whole suite again under ASan + UBSan, and a short run
-# of every fuzz target.
+# Debian package, then clang-tidy, the whole suite again under ASan + UBSan and under TSan, and
+# a short run of every fuzz target.
 # Any failure ends the run; the time of every stage is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,6 +60,9 @@ scripts/tidy.sh build
 
 stage "sanitizers"
 scripts/sanitize.sh build-asan
+
+stage "tsan"
+scripts/tsan.sh build-tsan
 
 stage "fuzz"
 scripts/fuzz.sh

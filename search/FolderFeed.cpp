@@ -1,6 +1,6 @@
 #include "FolderFeed.h"
 
-#include "FolderFeedQueue.h"
+#include "ListerState.h"
 #include "Paths.h"
 #include "TreeLister.h"
 
@@ -16,13 +16,14 @@ ReadAhead defaultReadAheadValue;
 
 FolderFeed::FolderFeed(std::shared_ptr<FolderReader> reader, QByteArray folder, bool includeSubfolders, SkipRules skip,
                        ReadAhead readAhead)
-    : shared_(std::make_shared<FolderFeedQueue>(std::move(reader), includeSubfolders, readAhead))
+    : shared_(std::make_shared<ListerState>(std::move(reader), includeSubfolders, readAhead))
 {
     startWalker(shared_, std::move(folder), std::move(skip));
 }
 
 FolderFeed::~FolderFeed()
 {
+    shared_->work->giveUp();
     std::lock_guard lock(shared_->mutex);
     shared_->cancelled = true;
     shared_->ready.clear();
@@ -42,13 +43,13 @@ FolderFeed::Next FolderFeed::next(FolderListing& listing, std::chrono::milliseco
         return shared_->finished ? Next::Finished : Next::Pending;
     listing = std::move(shared_->ready.front());
     shared_->ready.pop_front();
-    shared_->heldBytes -= heldBytes(listing.path, listing.files);
+    shared_->changeHeldBytes(-listingBytes(listing.path, listing.files));
     // The walker waits until half the room is free, not for each folder.
     const ReadAhead& limits = shared_->limits;
     if (shared_->walkerWaitsForRoom
         && (shared_->ready.empty()
             || (static_cast<qsizetype>(shared_->ready.size()) <= limits.folders / 2
-                && shared_->heldBytes < limits.bytes))) {
+                && shared_->heldBytes() < limits.bytes))) {
         shared_->walkerWaitsForRoom = false;
         shared_->walkerWake.notify_one();
     }

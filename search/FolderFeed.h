@@ -33,7 +33,7 @@ struct ReadAhead {
 };
 
 // What the listing threads and the walk share; it lives as long as any.
-struct FolderFeedQueue;
+struct ListerState;
 
 // Lists the folders of one walk ahead of it and hands them over in walk order
 // (a folder, then each subfolder's tree, depth first). Several listings are in
@@ -61,7 +61,7 @@ public:
     static void setDefaultReadAhead(const ReadAhead& readAhead);
 
 private:
-    std::shared_ptr<FolderFeedQueue> shared_;
+    std::shared_ptr<ListerState> shared_;
 };
 
 // The path of a walk's own folder as the walk reports it: separators

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundThreads.h"
 #include "NameList.h"
 
 #include <QByteArray>
@@ -16,6 +17,10 @@ public:
     // folder's path for messages; the folder itself is folderFd, freshly
     // opened: it is read from its start, once, and stays open for the caller.
     virtual int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) = 0;
+
+    // Where file systems begin, so that a hung one is told apart from the
+    // rest; read once at the start of a walk.
+    virtual QByteArrayList mountPoints() const { return ::mountPoints(); }
 };
 
 // Reads with the system's directory calls, asking for an entry's type only

@@ -2,11 +2,12 @@
 
 #include "Paths.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,7 @@ void appendComponent(QByteArray& path, QByteArrayView name)
 // the listings ahead of it, and hands each folder over in turn.
 class TreeLister {
 public:
-    TreeLister(std::shared_ptr<FolderFeedQueue> shared, QByteArray folder, SkipRules skip)
+    TreeLister(std::shared_ptr<ListerState> shared, QByteArray folder, SkipRules skip)
         : shared_(std::move(shared)), folder_(std::move(folder)), skip_(std::move(skip))
     {
     }
@@ -57,6 +58,7 @@ public:
 private:
     struct Frame {
         qsizetype pathLength;
+        QByteArray fileSystem;
         SharedFd fd; // none while closed
         NameList subfolders;
         FolderIdentity identity;
@@ -70,32 +72,26 @@ private:
         path_ = reportedFolderPath(folder_);
         if (skip_.skipsWalkOf(path_))
             return;
-        struct stat status {};
-        if (::stat(folder_.constData(), &status) != 0) {
-            deliverFailure(FolderListing::State::NotAFolder, errno);
-            return;
-        }
-        if (!S_ISDIR(status.st_mode)) {
-            deliverFailure(FolderListing::State::NotAFolder, ENOTDIR);
-            return;
-        }
-        UniqueFd fd(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!fd) {
-            deliverFailure(FolderListing::State::Unreadable, errno);
+        const QByteArrayList points = shared_->reader->mountPoints();
+        mountPoints_ = QSet<QByteArray>(points.begin(), points.end());
+        fileSystem_ = mountPointAmong(path_, points);
+        if (!BackgroundThreads::instance().answers(fileSystem_)) {
+            deliverFailure(FolderListing::State::Unreadable, ETIMEDOUT);
             return;
         }
         FolderListing listing;
         listing.path = path_;
         NameList subfolders;
-        const int error = shared_->reader->read(fd.get(), path_, listing.files, subfolders);
-        if (error != 0) {
-            deliverFailure(FolderListing::State::Unreadable, error);
+        UniqueFd fd;
+        const auto [state, error] = openOwnFolder(fd, listing.files, subfolders);
+        if (state != FolderListing::State::Listed) {
+            deliverFailure(state, error);
             return;
         }
         if (!deliver(std::move(listing), false))
             return;
         if (shared_->includeSubfolders && !subfolders.isEmpty())
-            push(std::make_shared<const UniqueFd>(std::move(fd)), std::move(subfolders));
+            push(fileSystem_, std::make_shared<const UniqueFd>(std::move(fd)), std::move(subfolders));
         while (!frames_.empty()) {
             Frame& top = frames_.back();
             if (top.next == top.subfolders.size()) {
@@ -123,6 +119,22 @@ private:
             if (!job->subfolders.isEmpty() && shared_->includeSubfolders && !enter(*job))
                 return;
         }
+    }
+
+    // Opens and reads the walk's own folder; how that went and the errno.
+    std::pair<FolderListing::State, int> openOwnFolder(UniqueFd& fd, NameList& files, NameList& subfolders)
+    {
+        const BackgroundThreads::SlowCall call(fileSystem_);
+        struct stat status {};
+        if (::stat(folder_.constData(), &status) != 0)
+            return {FolderListing::State::NotAFolder, errno};
+        if (!S_ISDIR(status.st_mode))
+            return {FolderListing::State::NotAFolder, ENOTDIR};
+        fd = UniqueFd(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd)
+            return {FolderListing::State::Unreadable, errno};
+        const int error = shared_->reader->read(fd.get(), path_, files, subfolders);
+        return {error == 0 ? FolderListing::State::Listed : FolderListing::State::Unreadable, error};
     }
 
     bool isCancelled()
@@ -168,8 +180,8 @@ private:
             schedule();
         }
         --prefetched_;
-        shared_->heldBytes -= job->bytes();
-        shared_->keptOpen -= job->keptOpen ? 1 : 0;
+        // Its bytes stay held until the walk takes its listing.
+        shared_->releaseOpenSlot(*job);
         return job;
     }
 
@@ -201,7 +213,8 @@ private:
                               frame->next,
                               frame->ahead,
                               QByteArrayView(path_).first(frame->pathLength),
-                              frame->identity.device};
+                              frame->identity.device,
+                              frame->fileSystem};
             if (!scheduleBelow(place, frame == frames_.rbegin()))
                 return;
         }
@@ -215,6 +228,7 @@ private:
         std::deque<std::shared_ptr<ListingJob>>& ahead;
         QByteArrayView path;
         dev_t device;
+        const QByteArray& fileSystem;
     };
 
     // False when no more listings may start now.
@@ -222,7 +236,8 @@ private:
     {
         for (const std::shared_ptr<ListingJob>& job : place.ahead) {
             if (job && job->done
-                && !scheduleBelow({job->fd, job->subfolders, 0, job->ahead, job->path, job->device}, false))
+                && !scheduleBelow({job->fd, job->subfolders, 0, job->ahead, job->path, job->device, job->fileSystem},
+                                  false))
                 return false;
         }
         if (!place.fd)
@@ -233,7 +248,7 @@ private:
             const bool walkNeedsItNext = isTop && place.ahead.empty();
             if (!walkNeedsItNext
                 && (prefetched_ + static_cast<qsizetype>(shared_->ready.size()) >= limits.folders
-                    || shared_->heldBytes >= limits.bytes))
+                    || shared_->heldBytes() >= limits.bytes))
                 return false;
             if (shared_->inFlight >= limits.listings)
                 return false;
@@ -251,6 +266,7 @@ private:
             job->name = name.toByteArray();
             job->path = std::move(path);
             job->device = place.device;
+            job->fileSystem = mountPoints_.contains(job->path) ? job->path : place.fileSystem;
             place.ahead.push_back(job);
             ++prefetched_;
             shared_->queue(std::move(job));
@@ -268,10 +284,16 @@ private:
                 abandon(*below);
     }
 
-    void push(SharedFd fd, NameList subfolders, std::deque<std::shared_ptr<ListingJob>> ahead = {})
+    void push(const QByteArray& fileSystem, SharedFd fd, NameList subfolders,
+              std::deque<std::shared_ptr<ListingJob>> ahead = {})
     {
-        const FolderIdentity identity = identityOf(fd->get());
-        frames_.push_back({path_.size(), std::move(fd), std::move(subfolders), identity, 0, std::move(ahead)});
+        FolderIdentity identity;
+        {
+            const BackgroundThreads::SlowCall call(fileSystem);
+            identity = identityOf(fd->get());
+        }
+        frames_.push_back(
+            {path_.size(), fileSystem, std::move(fd), std::move(subfolders), identity, 0, std::move(ahead)});
         // Listings in flight keep a closed folder's descriptor until they have opened theirs.
         if (frames_.size() > OpenFoldersKept)
             frames_[frames_.size() - 1 - OpenFoldersKept].fd.reset();
@@ -281,14 +303,20 @@ private:
     bool enter(ListingJob& job)
     {
         if (job.fd) {
-            push(std::move(job.fd), std::move(job.subfolders), std::move(job.ahead));
+            push(job.fileSystem, std::move(job.fd), std::move(job.subfolders), std::move(job.ahead));
             return true;
         }
         // Closed after listing: it must be the same folder when opened again.
-        UniqueFd fd(
-            ::openat(frames_.back().fd->get(), job.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (fd && identityOf(fd.get()) == job.identity) {
-            push(std::make_shared<const UniqueFd>(std::move(fd)), std::move(job.subfolders));
+        bool same = false;
+        UniqueFd fd;
+        if (BackgroundThreads::instance().answers(job.fileSystem)) {
+            const BackgroundThreads::SlowCall call(job.fileSystem);
+            fd = UniqueFd(::openat(frames_.back().fd->get(), job.name.constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            same = fd && identityOf(fd.get()) == job.identity;
+        }
+        if (same) {
+            push(job.fileSystem, std::make_shared<const UniqueFd>(std::move(fd)), std::move(job.subfolders));
             return true;
         }
         return deliverFailure(FolderListing::State::Unreadable, ENOENT);
@@ -302,7 +330,8 @@ private:
         if (frames_.empty() || frames_.back().fd)
             return true;
         Frame& parent = frames_.back();
-        if (done.fd) {
+        if (done.fd && BackgroundThreads::instance().answers(parent.fileSystem)) {
+            const BackgroundThreads::SlowCall call(parent.fileSystem);
             UniqueFd up(::openat(done.fd->get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (up && identityOf(up.get()) == parent.identity) {
                 parent.fd = std::make_shared<const UniqueFd>(std::move(up));
@@ -338,13 +367,13 @@ private:
         std::unique_lock lock(shared_->mutex);
         const ReadAhead& limits = shared_->limits;
         if (!counted)
-            shared_->heldBytes += heldBytes(listing.path, listing.files);
+            shared_->changeHeldBytes(listingBytes(listing.path, listing.files));
         for (;;) {
             if (shared_->cancelled)
                 return false;
             const auto& ready = shared_->ready;
             if (ready.empty()
-                || (static_cast<qsizetype>(ready.size()) < limits.folders && shared_->heldBytes < limits.bytes))
+                || (static_cast<qsizetype>(ready.size()) < limits.folders && shared_->heldBytes() < limits.bytes))
                 break;
             shared_->walkerWaitsForRoom = true;
             shared_->walkerWake.wait(lock);
@@ -355,18 +384,30 @@ private:
         return true;
     }
 
-    std::shared_ptr<FolderFeedQueue> shared_;
+    std::shared_ptr<ListerState> shared_;
     QByteArray folder_;
     SkipRules skip_;
-    QByteArray path_; // of the folder handed over last
+    QSet<QByteArray> mountPoints_;
+    QByteArray fileSystem_; // of the walk's own folder
+    QByteArray path_;       // of the folder handed over last
     std::vector<Frame> frames_;
     qsizetype prefetched_ = 0; // jobs in frames' ahead
 };
 
 } // namespace
 
-void startWalker(std::shared_ptr<FolderFeedQueue> shared, QByteArray folder, SkipRules skip)
+void startWalker(const std::shared_ptr<ListerState>& shared, QByteArray folder, SkipRules skip)
 {
-    auto lister = std::make_unique<TreeLister>(std::move(shared), std::move(folder), std::move(skip));
-    std::thread([lister = std::move(lister)] { lister->runToEnd(); }).detach();
+    FolderListing listing;
+    listing.path = reportedFolderPath(folder);
+    auto lister = std::make_shared<TreeLister>(shared, std::move(folder), std::move(skip));
+    if (BackgroundThreads::instance().start(shared->work, "scriv-walk", [lister] { lister->runToEnd(); }))
+        return;
+    // No thread to walk with: the folder is reported as one that cannot be read.
+    listing.state = FolderListing::State::Unreadable;
+    listing.error = EAGAIN;
+    std::lock_guard lock(shared->mutex);
+    shared->changeHeldBytes(listingBytes(listing.path, listing.files));
+    shared->ready.push_back(std::move(listing));
+    shared->finished = true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FolderFeedQueue.h"
+#include "ListerState.h"
 #include "SkipRules.h"
 
 #include <QByteArray>
@@ -10,4 +10,4 @@
 // Starts the walker of a feed on a thread of its own: it walks the tree depth
 // first as the walk will, starts the listings ahead of it on helper threads,
 // and hands each folder over in turn.
-void startWalker(std::shared_ptr<FolderFeedQueue> shared, QByteArray folder, SkipRules skip);
+void startWalker(const std::shared_ptr<ListerState>& shared, QByteArray folder, SkipRules skip);

@@ -144,8 +144,11 @@ void tst_extras::droppedFolders_data()
                                 << int(Qt::CopyAction);
     QTest::newRow("a link to a folder") << QStringList{"to-alpha"} << copyOrMove << none << QStringList{"to-alpha"}
                                         << int(Qt::CopyAction);
-    QTest::newRow("no folder of this machine") << QStringList{"notes.txt", "https://example.org/", "gone"} << copyOrMove
-                                               << none << QStringList{} << int(Qt::IgnoreAction);
+    // Taken by the URLs alone, so a drag over a dead mount never waits; the drop finds no folder.
+    QTest::newRow("local items, none a folder") << QStringList{"notes.txt", "https://example.org/", "gone"}
+                                                << copyOrMove << none << QStringList{} << int(Qt::CopyAction);
+    QTest::newRow("nothing of this machine") << QStringList{"https://example.org/", "sftp://host/srv"} << copyOrMove
+                                             << none << QStringList{} << int(Qt::IgnoreAction);
     // A move would let the file manager delete the folder it dragged.
     QTest::newRow("Shift proposes a move, taken as a copy")
         << QStringList{"alpha"} << copyOrMove << int(Qt::ShiftModifier) << QStringList{"alpha"} << int(Qt::CopyAction);

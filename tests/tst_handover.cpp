@@ -245,9 +245,11 @@ void tst_handover::openContainingFolder()
     QFETCH(bool, shown);
     const Items items;
     const QByteArray path = items.lines({line}).constFirst();
-    QCOMPARE(namesExistingItem(path), shown);
+    ContainingFolder folder(path);
+    QTRY_VERIFY(folder.settled());
+    QCOMPARE(folder.offered(), shown);
     FakeDesktop desktop;
-    ::openContainingFolder(desktop, path);
+    folder.open(desktop);
     QCOMPARE(desktop.shownInFileManager, shown ? QByteArrayList{path} : QByteArrayList{});
     QVERIFY(desktop.problems().isEmpty());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundThreads.h"
 #include "FolderFeed.h"
 #include "UniqueFd.h"
 
@@ -30,7 +31,7 @@ struct FolderIdentity {
 FolderIdentity identityOf(int fd);
 
 // The held size of a listing: its path and its file names.
-qsizetype heldBytes(const QByteArray& path, const NameList& files);
+qsizetype listingBytes(const QByteArray& path, const NameList& files);
 
 using SharedFd = std::shared_ptr<const UniqueFd>;
 
@@ -39,7 +40,8 @@ struct ListingJob {
     SharedFd parent; // kept open until the folder is opened
     QByteArray name;
     QByteArray path;
-    dev_t device; // the parent's: where the listing goes
+    dev_t device;          // the parent's: whose listings in flight it counts with
+    QByteArray fileSystem; // the mount it lies on: whose stuck threads refuse it
     // Written by the one who lists it, read once it is done.
     int error = 0;
     NameList files;
@@ -53,13 +55,15 @@ struct ListingJob {
     bool taken = false;
     bool done = false;
     bool abandoned = false;
-    bool keptOpen = false; // counted in keptOpen
+    bool holdsOpenSlot = false; // one of the folders kept open
 
-    qsizetype bytes() const { return heldBytes(path, error == 0 ? files : NameList()); }
+    qsizetype bytes() const { return listingBytes(path, error == 0 ? files : NameList()); }
 };
 
-struct FolderFeedQueue {
-    FolderFeedQueue(std::shared_ptr<FolderReader> reader, bool includeSubfolders, const ReadAhead& limits)
+// The one owner of a walk's shared state: the walker, its helpers and the
+// walk (through the feed) change it only here, under its mutex.
+struct ListerState {
+    ListerState(std::shared_ptr<FolderReader> reader, bool includeSubfolders, const ReadAhead& limits)
         : reader(std::move(reader)), includeSubfolders(includeSubfolders), limits(limits)
     {
     }
@@ -67,6 +71,8 @@ struct FolderFeedQueue {
     const std::shared_ptr<FolderReader> reader;
     const bool includeSubfolders;
     const ReadAhead limits;
+    // The walker and the helpers work for it; given up when the feed goes.
+    const std::shared_ptr<BackgroundThreads::Work> work = BackgroundThreads::instance().newWork();
 
     std::mutex mutex;
     std::condition_variable listingReady; // to the walk
@@ -84,13 +90,19 @@ struct FolderFeedQueue {
     int helpers = 0;
     int idleHelpers = 0;
     int helpersCalled = 0;           // woken or started, not yet looking for a job
-    int keptOpen = 0;                // listed folders left open for the walker
-    qsizetype heldBytes = 0;         // of listings done and not yet taken by the walk
     bool walkerWaitsForRoom = false; // to hand a listing over
     bool finished = false;
     bool cancelled = false;
 
     FileSystem& fileSystem(dev_t device);
+
+    // Bytes of listings done and not yet taken by the walk: held from the
+    // end of a listing (or the walker's own) until the walk takes it or it is
+    // abandoned. Changed only by changeHeldBytes().
+    qsizetype heldBytes() const { return heldBytes_; }
+    void changeHeldBytes(qsizetype by) { heldBytes_ += by; }
+    // Under the lock: the walker takes the job's open folder, or it is abandoned.
+    void releaseOpenSlot(ListingJob& job);
 
     bool hasSlot(dev_t device);
 
@@ -104,7 +116,7 @@ struct FolderFeedQueue {
     void finish(ListingJob& job);
 
     // A helper: lists queued jobs until the walk is over.
-    static void help(const std::shared_ptr<FolderFeedQueue>& shared);
+    static void help(const std::shared_ptr<ListerState>& shared);
 
     // Whether a helper may leave a listed folder open for the walker.
     bool keepOpen(ListingJob& job);
@@ -116,11 +128,15 @@ struct FolderFeedQueue {
 
     // Under the lock: one helper on its way for each queued job, as far as
     // there may be helpers; an idle one is woken before another is started.
-    void callHelpers(const std::shared_ptr<FolderFeedQueue>& self);
+    void callHelpers(const std::shared_ptr<ListerState>& self);
 
     // False when the system has no thread to spare; the walker lists alone then.
-    static bool startHelper(const std::shared_ptr<FolderFeedQueue>& self);
+    static bool startHelper(const std::shared_ptr<ListerState>& self);
 
     // Under the lock: the job is no longer wanted.
     void abandon(ListingJob& job);
+
+private:
+    qsizetype heldBytes_ = 0;
+    int foldersKeptOpen_ = 0; // listed folders left open for the walker; see keepOpen()
 };

@@ -1,4 +1,4 @@
-#include "FolderFeedQueue.h"
+#include "ListerState.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,8 +6,6 @@
 #include <new>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -46,12 +44,12 @@ FolderIdentity identityOf(int fd)
     return {status.st_dev, status.st_ino};
 }
 
-qsizetype heldBytes(const QByteArray& path, const NameList& files)
+qsizetype listingBytes(const QByteArray& path, const NameList& files)
 {
     return path.size() + files.byteSize();
 }
 
-FolderFeedQueue::FileSystem& FolderFeedQueue::fileSystem(dev_t device)
+ListerState::FileSystem& ListerState::fileSystem(dev_t device)
 {
     for (FileSystem& known : fileSystems)
         if (known.device == device)
@@ -59,14 +57,14 @@ FolderFeedQueue::FileSystem& FolderFeedQueue::fileSystem(dev_t device)
     return fileSystems.emplace_back(FileSystem{device});
 }
 
-bool FolderFeedQueue::hasSlot(dev_t device)
+bool ListerState::hasSlot(dev_t device)
 {
     const FileSystem& on = fileSystem(device);
     const int cap = std::clamp(on.recentWaits / RecentListings, 1, limits.listingsPerFileSystem);
     return inFlight < limits.listings && on.inFlight < cap;
 }
 
-UniqueFd FolderFeedQueue::list(ListingJob& job)
+UniqueFd ListerState::list(ListingJob& job)
 {
     const long waitsBefore = waitsOfThisThread();
     const auto start = std::chrono::steady_clock::now();
@@ -75,8 +73,15 @@ UniqueFd FolderFeedQueue::list(ListingJob& job)
     return fd;
 }
 
-UniqueFd FolderFeedQueue::openAndRead(ListingJob& job)
+UniqueFd ListerState::openAndRead(ListingJob& job)
 {
+    // Another thread would only hang beside the stuck one.
+    if (!BackgroundThreads::instance().answers(job.fileSystem)) {
+        job.parent.reset();
+        job.error = ETIMEDOUT;
+        return {};
+    }
+    const BackgroundThreads::SlowCall call(job.fileSystem);
     try {
         UniqueFd fd(::openat(job.parent->get(), job.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         job.parent.reset();
@@ -93,7 +98,7 @@ UniqueFd FolderFeedQueue::openAndRead(ListingJob& job)
     return {};
 }
 
-void FolderFeedQueue::finish(ListingJob& job)
+void ListerState::finish(ListingJob& job)
 {
     job.done = true;
     --inFlight;
@@ -101,14 +106,14 @@ void FolderFeedQueue::finish(ListingJob& job)
     --on.inFlight;
     on.recentWaits += (job.waited ? RecentListings : 0) - on.recentWaits / RecentListings;
     if (job.abandoned) {
-        keptOpen -= job.keptOpen ? 1 : 0;
+        releaseOpenSlot(job);
         return;
     }
-    heldBytes += job.bytes();
+    changeHeldBytes(job.bytes());
     walkerWake.notify_one();
 }
 
-void FolderFeedQueue::help(const std::shared_ptr<FolderFeedQueue>& shared)
+void ListerState::help(const std::shared_ptr<ListerState>& shared)
 {
     std::unique_lock lock(shared->mutex);
     shared->answerCall();
@@ -143,30 +148,37 @@ void FolderFeedQueue::help(const std::shared_ptr<FolderFeedQueue>& shared)
     --shared->helpers;
 }
 
-bool FolderFeedQueue::keepOpen(ListingJob& job)
+bool ListerState::keepOpen(ListingJob& job)
 {
     std::lock_guard lock(mutex);
-    if (keptOpen >= ListedFoldersKeptOpen)
+    if (foldersKeptOpen_ >= ListedFoldersKeptOpen)
         return false;
-    ++keptOpen;
-    job.keptOpen = true;
+    ++foldersKeptOpen_;
+    job.holdsOpenSlot = true;
     return true;
 }
 
-void FolderFeedQueue::answerCall()
+void ListerState::releaseOpenSlot(ListingJob& job)
+{
+    if (job.holdsOpenSlot)
+        --foldersKeptOpen_;
+    job.holdsOpenSlot = false;
+}
+
+void ListerState::answerCall()
 {
     if (helpersCalled > 0)
         --helpersCalled;
 }
 
-void FolderFeedQueue::queue(std::shared_ptr<ListingJob> job)
+void ListerState::queue(std::shared_ptr<ListingJob> job)
 {
     ++inFlight;
     ++fileSystem(job->device).inFlight;
     queued.push_back(std::move(job));
 }
 
-void FolderFeedQueue::callHelpers(const std::shared_ptr<FolderFeedQueue>& self)
+void ListerState::callHelpers(const std::shared_ptr<ListerState>& self)
 {
     for (auto uncalled = static_cast<int>(queued.size()) - helpersCalled; uncalled > 0; --uncalled) {
         if (idleHelpers > helpersCalled) {
@@ -180,21 +192,16 @@ void FolderFeedQueue::callHelpers(const std::shared_ptr<FolderFeedQueue>& self)
     }
 }
 
-bool FolderFeedQueue::startHelper(const std::shared_ptr<FolderFeedQueue>& self)
+bool ListerState::startHelper(const std::shared_ptr<ListerState>& self)
 {
-    try {
-        std::thread([self] { help(self); }).detach();
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    }
+    return BackgroundThreads::instance().start(self->work, "scriv-list", [self] { help(self); });
 }
 
-void FolderFeedQueue::abandon(ListingJob& job)
+void ListerState::abandon(ListingJob& job)
 {
     job.abandoned = true;
     if (job.done) {
-        heldBytes -= job.bytes();
-        keptOpen -= job.keptOpen ? 1 : 0;
+        changeHeldBytes(-job.bytes());
+        releaseOpenSlot(job);
     }
 }
