@@ -49,8 +49,6 @@ private slots:
     void addFolder_data();
     void addFolder();
     void pickerOpensAtTheLastFolder();
-    void sampleFolder_data();
-    void sampleFolder();
     void skipAFolder_data();
     void skipAFolder();
     void skipFoldersNamed_data();
@@ -107,33 +105,6 @@ void tst_folders::pickerOpensAtTheLastFolder()
     restarted.actions.addPickedFolder(restarted.trap);
     QCOMPARE(restarted.desktop.lastPickFolderInitial, QStringLiteral("/srv/data"));
     QVERIFY(restarted.desktop.problems().isEmpty());
-}
-
-void tst_folders::sampleFolder_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
-}
-
-void tst_folders::sampleFolder()
-{
-    QFETCH(bool, yes);
-    FolderHarness folders;
-    const QString question = QStringLiteral("Would you like this software to open the folder where these sample files "
-                                            "are stored (so that you can view them before working with them)?");
-    for (int click = 0; click < 2; ++click) {
-        folders.desktop.expectQuestion(question, yes);
-        folders.actions.addSampleFolder(folders.trap);
-    }
-    const QString entry = folders.programFolder + QStringLiteral("/Samples");
-    QCOMPARE(folders.list.entryCount(), 2);
-    QCOMPARE(folders.list.entry(1), entry);
-    QCOMPARE(folders.desktop.opened, yes ? QStringList(2, entry + QLatin1Char('/')) : QStringList());
-    QCOMPARE(folders.phrase, QStringLiteral("ple1.t"));
-    // The pointer is not this action's to touch.
-    QCOMPARE(folders.pointer, PointerState::Arrow);
-    QVERIFY(folders.desktop.problems().isEmpty());
 }
 
 void tst_folders::skipAFolder_data()

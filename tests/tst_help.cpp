@@ -1,19 +1,9 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
+#include "UnreachableDesktop.h"
 #include "help/HelpLinks.h"
 
 #include <QtTest>
-
-namespace {
-
-// A desktop whose message box and web handler are out of reach.
-class UnreachableDesktop : public FakeDesktop {
-public:
-    void message(const QString&) override { throw Failure(QStringLiteral("Automation error")); }
-    bool openExternally(const QString&) override { throw Failure(QStringLiteral("Automation error")); }
-};
-
-} // namespace
 
 class tst_help : public QObject {
     Q_OBJECT
