@@ -1,4 +1,8 @@
-scrivlist_test(tst_filters scrivlist_results)
-scrivlist_test(tst_export scrivlist_results)
-scrivlist_test(tst_copy scrivlist_results)
-scrivlist_test(tst_handover scrivlist_results)
+# Result lists filled and read the one way every results test does it.
+add_library(scrivlist_resultsupport STATIC support/ResultLists.h support/ResultLists.cpp)
+target_link_libraries(scrivlist_resultsupport PUBLIC scrivlist_testsupport scrivlist_results)
+
+scrivlist_test(tst_filters scrivlist_resultsupport)
+scrivlist_test(tst_export scrivlist_resultsupport)
+scrivlist_test(tst_copy scrivlist_resultsupport)
+scrivlist_test(tst_handover scrivlist_resultsupport)

@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
@@ -85,10 +86,7 @@ private:
 void tst_extras::initTestCase()
 {
     QVERIFY(tree_.isValid());
-    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("alpha/inner")));
-    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("beta")));
-    QFile file(tree_.filePath(QStringLiteral("notes.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    makeTree(tree_.path(), {"alpha/inner/", "beta/", "notes.txt"});
     QVERIFY(QFile::link(tree_.filePath(QStringLiteral("alpha")), tree_.filePath(QStringLiteral("to-alpha"))));
 }
 
@@ -166,7 +164,7 @@ void tst_extras::dropOverTheHeaderOrDuringASearch()
     QCOMPARE(shown.folderEntries(), QStringList{alpha.toLocalFile()});
 
     // Dropped during a run: appended at once, not walked by that run.
-    QFile(tree_.filePath(QStringLiteral("beta/b.txt"))).open(QIODevice::WriteOnly);
+    makeTree(tree_.path(), {"beta/b.txt"});
     bool dropped = false;
     shown.desktop.onYield = [&](long long) {
         if (dropped)
@@ -257,8 +255,7 @@ void tst_extras::tickAllDuringASearchTicksTheLinesPresent()
     Form1& form = *fixture.form;
     form.Form_Load();
     QTemporaryDir folder;
-    for (int number = 1; number <= 6; ++number)
-        QFile(folder.filePath(QStringLiteral("%1.txt").arg(number))).open(QIODevice::WriteOnly);
+    makeTree(folder.path(), numberedFiles(6));
     fixture.desktop.onYield = [&](long long) {
         if (form.resultList().lineCount() == 2 && !form.resultList().isChecked(0))
             fixture.command(2, QStringLiteral("Tick All"))->trigger();

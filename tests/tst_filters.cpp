@@ -1,5 +1,6 @@
 #include "FakeDesktop.h"
 #include "PhraseCases.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
@@ -10,20 +11,6 @@ namespace {
 
 const QString ContainingPrompt = QStringLiteral("Remove entries containing: ");
 const QString NotContainingPrompt = QStringLiteral("Remove entries not containing: ");
-
-void fill(ResultModel& list, const QStringList& lines)
-{
-    for (const QString& line : lines)
-        list.append(line.toUtf8());
-}
-
-QStringList linesOf(const ResultModel& list)
-{
-    QStringList lines;
-    for (qsizetype line = 0; line < list.lineCount(); ++line)
-        lines << list.lineText(line);
-    return lines;
-}
 
 // One of the twin buttons over a list, as the window runs it, with the
 // pointer it leaves.
@@ -87,14 +74,14 @@ void tst_filters::removesByPhrase()
     QFETCH(QStringList, left);
     QFETCH(PointerState, pointer);
     Trim trim;
-    fill(trim.list, lines);
+    appendLines(trim.list, lines);
     trim.list.showPendingLines();
     trim.pointer = PointerState::Custom;
     trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, phrase);
 
     trim.click(containing);
 
-    QCOMPARE(linesOf(trim.list), left);
+    QCOMPARE(lineTexts(trim.list), left);
     QCOMPARE(trim.list.rowCount(), left.size());
     QCOMPARE(trim.pointer, pointer);
     QVERIFY2(trim.desktop.problems().isEmpty(), qPrintable(trim.desktop.problems().join('\n')));
@@ -125,7 +112,7 @@ void tst_filters::survivorsKeepTheirTicksAndTheWorkShowsBusy()
 {
     Trim trim;
     ResultModel& list = trim.list;
-    fill(list, {"keep1", "drop1", "keep2", "drop2", "keep3"});
+    appendLines(list, QStringList{"keep1", "drop1", "keep2", "drop2", "keep3"});
     list.setChecked(1, true);
     list.setChecked(2, true);
     list.setChecked(4, true);
@@ -135,7 +122,7 @@ void tst_filters::survivorsKeepTheirTicksAndTheWorkShowsBusy()
 
     trim.click(true);
 
-    QCOMPARE(linesOf(list), (QStringList{"keep1", "keep2", "keep3"}));
+    QCOMPARE(lineTexts(list), (QStringList{"keep1", "keep2", "keep3"}));
     QCOMPARE((QList<bool>{list.isChecked(0), list.isChecked(1), list.isChecked(2)}), (QList<bool>{false, true, true}));
     QCOMPARE(pointerDuringWork, std::optional(PointerState::Busy));
     QVERIFY(trim.desktop.problems().isEmpty());

@@ -2,6 +2,7 @@
 #include "Failure.h"
 #include "FormFixture.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
 #include "UnreachableDesktop.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
@@ -291,20 +292,16 @@ void tst_form1::millionCharacterPhraseSurvivesRestartsExactly()
     const QString piece = QStringLiteral("a b,c;d=e\"f\\g#[h]\t\n\r%\u00e9\u4e2d") + QString::fromUcs4(U"\U0001F600");
     QCOMPARE(piece.size(), 25);
     const QString phrase = piece.repeated(40000);
-    const auto storedBytes = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     FormFixture fixture;
     fixture.form->Form_Load();
     fixture.settings->write(QStringLiteral("Text1"), phrase);
-    const QByteArray stored = storedBytes(fixture.settingsPath());
+    const QByteArray stored = fileBytes(fixture.settingsPath());
 
     for (int start = 1; start <= 2; ++start) {
         fixture.restart();
         fixture.form->Form_Load();
         QVERIFY2(fixture.form->Text1->text() == phrase, qPrintable(QString::number(start)));
-        QVERIFY2(storedBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
+        QVERIFY2(fileBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
     }
 }
 
@@ -342,11 +339,8 @@ void tst_form1::makerPage()
 void tst_form1::unreadableStoreStillStarts()
 {
     FormFixture fixture;
-    QFile corrupt(fixture.settingsPath());
-    QVERIFY(corrupt.open(QIODevice::WriteOnly));
     static const char garbage[] = "\x00\xff[[[=\n\x01garbage";
-    corrupt.write(garbage, sizeof garbage - 1);
-    corrupt.close();
+    writeFile(fixture.settingsPath(), QByteArray(garbage, sizeof garbage - 1));
     fixture.restart();
     fixture.form->Form_Load();
     QVERIFY(fixture.form->Option1->isChecked());
@@ -577,8 +571,7 @@ void tst_form1::searchReadsTheSelectedOption()
     Form1& form = *fixture.form;
     form.Form_Load();
     const QString folder = fixture.folder.filePath(QStringLiteral("walked"));
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
-    QFile(folder + QStringLiteral("/sub/Sample1.txt")).open(QIODevice::WriteOnly);
+    makeTree(folder, {"sub/Sample1.txt"});
     form.findChild<QRadioButton*>(option)->setChecked(true);
     form.Text1->setText(QStringLiteral("ple1"));
     form.folderList().append(folder);

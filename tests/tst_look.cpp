@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 #include "Skin.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
@@ -20,14 +21,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QString skinPath(const FormFixture& fixture)
 {

@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
@@ -15,11 +16,7 @@ namespace {
 
 // A loaded, shown window over a folder with sub/a.txt in it.
 struct MenuFixture : ShownForm {
-    MenuFixture()
-    {
-        QDir(walked.path()).mkpath(QStringLiteral("sub"));
-        QFile(walked.filePath(QStringLiteral("sub/a.txt"))).open(QIODevice::WriteOnly);
-    }
+    MenuFixture() { makeTree(walked.path(), {"sub/a.txt"}); }
 
     // A search for "a.txt" in the result form of that option button.
     void search(int option)

@@ -1,4 +1,5 @@
 #include "SearchHarness.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -18,8 +19,7 @@ struct SearchFixture : SearchHarness<PosixFolderReader> {
     {
         // As the window's load leaves it.
         folders.setHeaderText(QStringLiteral("Folder(s)"));
-        for (int number = 1; number <= files; ++number)
-            QFile(folder.filePath(QStringLiteral("%1.txt").arg(number))).open(QIODevice::WriteOnly);
+        makeTree(folder.path(), numberedFiles(files));
     }
 
     qsizetype lineCount() const { return results.lineCount(); }
@@ -170,28 +170,22 @@ void tst_search::actionDuringARun_data()
     QTest::addColumn<QList<int>>("linesAtDone"); // one "Done." each, with the lines then
     QTest::addColumn<QStringList>("lines");      // patterns; %1 is the folder
     QTest::addColumn<int>("entriesLeft");
-    const auto numbered = [](int files) {
-        QStringList names;
-        for (int number = 1; number <= files; ++number)
-            names << QStringLiteral("%1.txt").arg(number);
-        return names;
-    };
     const QString any = QStringLiteral("\\d+\\.txt");
     const PointerState busy = PointerState::Busy;
-    QTest::newRow("Stop") << int(During::Stop) << numbered(20) << 2 << "*" << 2 << 1 << "Start Searching" << busy << 2
-                          << QStringList{} << QList<int>{2} << QStringList(2, any) << 2;
+    QTest::newRow("Stop") << int(During::Stop) << numberedFiles(20) << 2 << "*" << 2 << 1 << "Start Searching" << busy
+                          << 2 << QStringList{} << QList<int>{2} << QStringList(2, any) << 2;
     // Start again before the stopped run has wound down: the nested run walks
     // both entries in full, the stopped one leaves its loop after it.
     QTest::newRow("Stop, then Start again")
-        << int(During::StopThenStart) << numbered(20) << 2 << "*" << 2 << 2 << "Start Searching" << busy << 2
+        << int(During::StopThenStart) << numberedFiles(20) << 2 << "*" << 2 << 2 << "Start Searching" << busy << 2
         << QStringList{} << QList<int>{42, 42} << QStringList(42, any) << 2;
     QTest::newRow("the second entry removed, at line 128")
-        << int(During::RemoveTheSecondEntry) << numbered(1) << 2 << "*" << 0 << 1 << "Stop" << busy << 0
+        << int(During::RemoveTheSecondEntry) << numberedFiles(1) << 2 << "*" << 0 << 1 << "Stop" << busy << 0
         << QStringList{trapText(QStringLiteral("Index out of bounds"), 128)} << QList<int>{1} << QStringList(1, any)
         << 1;
     // The walk goes on appending to the emptied list.
-    QTest::newRow("Clear Results") << int(During::ClearResults) << numbered(10) << 1 << "*" << 3 << 1 << "Stop" << busy
-                                   << 0 << QStringList{} << QList<int>{7} << QStringList(7, any) << 1;
+    QTest::newRow("Clear Results") << int(During::ClearResults) << numberedFiles(10) << 1 << "*" << 3 << 1 << "Stop"
+                                   << busy << 0 << QStringList{} << QList<int>{7} << QStringList(7, any) << 1;
     // The phrase is read for each entry and the result form for each matching
     // file: the first entry goes on with "a", its second match already in the new form.
     QTest::newRow("phrase and form changed")
@@ -216,8 +210,7 @@ void tst_search::actionDuringARun()
     QFETCH(QStringList, lines);
     QFETCH(int, entriesLeft);
     SearchFixture search;
-    for (const QString& name : files)
-        QFile(search.folder.filePath(name)).open(QIODevice::WriteOnly);
+    makeTree(search.folder.path(), files);
     int ran = 0;
     std::optional<std::tuple<QString, PointerState, qsizetype>> after;
     search.desktop.onYield = [&](long long) {

@@ -1,10 +1,5 @@
 #include "ScriptedReader.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
-
 #include <chrono>
 #include <thread>
 
@@ -49,18 +44,4 @@ int ScriptedReader::scriptedRead(int folderFd, const QByteArray& path, NameList&
     if (path == hangAt)
         leftHang = true;
     return result;
-}
-
-void makeTree(const QString& root, const QStringList& entries)
-{
-    for (const QString& entry : entries) {
-        const QString path = root + QLatin1Char('/') + entry;
-        if (entry.endsWith(QLatin1Char('/'))) {
-            QVERIFY(QDir().mkpath(path));
-            continue;
-        }
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
 }

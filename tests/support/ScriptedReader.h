@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SearchHarness.h"
+#include "TestFiles.h"
 #include "search/FolderReader.h"
 
 #include <QByteArrayList>
@@ -44,6 +45,3 @@ private:
 };
 
 using Harness = SearchHarness<ScriptedReader>;
-
-// Makes files and folders (ending in "/") below root.
-void makeTree(const QString& root, const QStringList& entries);
