@@ -1,6 +1,6 @@
 # Result lists filled and read the one way every results test does it.
-add_library(scrivlist_resultsupport STATIC support/ResultLists.h support/ResultLists.cpp)
-target_link_libraries(scrivlist_resultsupport PUBLIC scrivlist_testsupport scrivlist_results)
+add_library(scrivlist_resultsupport INTERFACE support/ResultLists.h)
+target_link_libraries(scrivlist_resultsupport INTERFACE scrivlist_testsupport scrivlist_results)
 
 scrivlist_test(tst_filters scrivlist_resultsupport)
 scrivlist_test(tst_export scrivlist_resultsupport)

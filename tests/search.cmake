@@ -1,8 +1,6 @@
 # The search harness and the scripted folder reader the walk's tests share.
-add_library(scrivlist_searchsupport STATIC
-    support/SearchHarness.h support/ScriptedReader.h support/ScriptedReader.cpp
-)
-target_link_libraries(scrivlist_searchsupport PUBLIC scrivlist_testsupport scrivlist_search)
+add_library(scrivlist_searchsupport INTERFACE support/SearchHarness.h support/ScriptedReader.h)
+target_link_libraries(scrivlist_searchsupport INTERFACE scrivlist_resultsupport scrivlist_search)
 
 scrivlist_test(tst_lines scrivlist_searchsupport)
 scrivlist_test(tst_lister scrivlist_searchsupport)

@@ -251,9 +251,8 @@ void tst_extras::tickCommands()
 
 void tst_extras::tickAllDuringASearchTicksTheLinesPresent()
 {
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
     QTemporaryDir folder;
     makeTree(folder.path(), numberedFiles(6));
     fixture.desktop.onYield = [&](long long) {

@@ -46,44 +46,58 @@ struct FolderHarness {
 class tst_folders : public QObject {
     Q_OBJECT
 private slots:
-    void addFolder_data();
-    void addFolder();
+    void pickedFolder_data();
+    void pickedFolder();
     void pickerOpensAtTheLastFolder();
-    void skipAFolder_data();
-    void skipAFolder();
     void skipFoldersNamed_data();
     void skipFoldersNamed();
     void readSkipEntry_data();
     void readSkipEntry();
 };
 
-void tst_folders::addFolder_data()
+void tst_folders::pickedFolder_data()
 {
+    QTest::addColumn<bool>("skip");          // a folder to skip rather than to search
     QTest::addColumn<QStringList>("picked"); // one click each; empty is Cancel
     QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("lastFolder"); // from "/srv"
     QTest::addColumn<PointerState>("pointer");
     // The pointer starts as the arrow, so "untouched" can be told from "reset".
-    QTest::newRow("cancel") << QStringList{""} << QStringList{} << PointerState::Arrow;
-    QTest::newRow("a folder") << QStringList{"/srv/data"} << QStringList{"/srv/data"} << PointerState::Default;
-    QTest::newRow("normalised") << QStringList{"/srv//data"} << QStringList{"/srv/data"} << PointerState::Default;
-    QTest::newRow("the root") << QStringList{"/"} << QStringList{"/"} << PointerState::Default;
-    QTest::newRow("twice the same") << QStringList{"/srv", "/srv"} << QStringList{"/srv", "/srv"}
-                                    << PointerState::Default;
+    const PointerState set = PointerState::Default;
+    QTest::newRow("cancel") << false << QStringList{""} << QStringList{} << "/srv" << PointerState::Arrow;
+    QTest::newRow("a folder") << false << QStringList{"/srv/data"} << QStringList{"/srv/data"} << "/srv/data" << set;
+    QTest::newRow("normalised") << false << QStringList{"/srv//data"} << QStringList{"/srv/data"} << "/srv//data"
+                                << set;
+    QTest::newRow("the root") << false << QStringList{"/"} << QStringList{"/"} << "/" << set;
+    QTest::newRow("twice the same") << false << QStringList{"/srv", "/srv"} << QStringList{"/srv", "/srv"} << "/srv"
+                                    << set;
+    QTest::newRow("skip, cancel") << true << QStringList{""} << QStringList{} << "/srv" << PointerState::Arrow;
+    QTest::newRow("skip, a folder") << true << QStringList{"/srv/src/build"} << QStringList{"-/srv/src/build"}
+                                    << "/srv/src/build" << set;
+    QTest::newRow("skip, normalised") << true << QStringList{"/srv//src"} << QStringList{"-/srv/src"} << "/srv//src"
+                                      << set;
 }
 
-void tst_folders::addFolder()
+void tst_folders::pickedFolder()
 {
+    QFETCH(bool, skip);
     QFETCH(QStringList, picked);
     QFETCH(QStringList, entries);
+    QFETCH(QString, lastFolder);
     QFETCH(PointerState, pointer);
     FolderHarness folders;
+    folders.lastFolder = QStringLiteral("/srv");
     for (const QString& answer : picked) {
         folders.desktop.expectFolderPick(answer);
-        folders.actions.addPickedFolder(folders.trap);
+        skip ? folders.actions.addSkippedFolder(folders.trap) : folders.actions.addPickedFolder(folders.trap);
     }
     QCOMPARE(folders.entries(), entries);
+    QCOMPARE(folders.desktop.lastPickFolderPrompt,
+             skip ? QStringLiteral("Please select folder to skip:") : QStringLiteral("Please select folder:"));
+    // The picker opens where the user last was.
+    QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
+    QCOMPARE(folders.lastFolder, lastFolder);
     QCOMPARE(folders.pointer, pointer);
-    QCOMPARE(folders.desktop.lastPickFolderPrompt, QStringLiteral("Please select folder:"));
     QVERIFY(folders.desktop.problems().isEmpty());
 }
 
@@ -105,36 +119,6 @@ void tst_folders::pickerOpensAtTheLastFolder()
     restarted.actions.addPickedFolder(restarted.trap);
     QCOMPARE(restarted.desktop.lastPickFolderInitial, QStringLiteral("/srv/data"));
     QVERIFY(restarted.desktop.problems().isEmpty());
-}
-
-void tst_folders::skipAFolder_data()
-{
-    QTest::addColumn<QString>("picked"); // empty is Cancel
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QString>("lastFolder");
-    QTest::addColumn<PointerState>("pointer");
-    QTest::newRow("cancel") << "" << QStringList{} << "/srv" << PointerState::Arrow;
-    QTest::newRow("a folder") << "/srv/src/build" << QStringList{"-/srv/src/build"} << "/srv/src/build"
-                              << PointerState::Default;
-    QTest::newRow("normalised") << "/srv//src" << QStringList{"-/srv/src"} << "/srv//src" << PointerState::Default;
-}
-
-void tst_folders::skipAFolder()
-{
-    QFETCH(QString, picked);
-    QFETCH(QStringList, entries);
-    QFETCH(QString, lastFolder);
-    QFETCH(PointerState, pointer);
-    FolderHarness folders;
-    folders.lastFolder = QStringLiteral("/srv");
-    folders.desktop.expectFolderPick(picked);
-    folders.actions.addSkippedFolder(folders.trap);
-    QCOMPARE(folders.entries(), entries);
-    QCOMPARE(folders.desktop.lastPickFolderPrompt, QStringLiteral("Please select folder to skip:"));
-    // The picker opens where the user last was, as when adding a folder.
-    QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
-    QCOMPARE(folders.lastFolder, lastFolder);
-    QCOMPARE(folders.pointer, pointer);
 }
 
 void tst_folders::skipFoldersNamed_data()

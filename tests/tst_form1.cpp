@@ -46,8 +46,6 @@ private slots:
     void deleteRemovesOnlyTheSelectedOfTwoEqualLines();
     void sampleFolder_data();
     void sampleFolder();
-    void searchReadsTheSelectedOption_data();
-    void searchReadsTheSelectedOption();
 };
 
 void tst_form1::controlsStandWhereTheLayoutSays_data()
@@ -546,39 +544,6 @@ void tst_form1::sampleFolder()
     QCOMPARE(form.Text1->text(), QStringLiteral("ple1.t"));
     QCOMPARE(fixture.settings->read(QStringLiteral("Text1"), {}), QStringLiteral("ple1.t"));
     QCOMPARE(form.pointerState(), PointerState::Arrow);
-    QVERIFY(fixture.desktop.problems().isEmpty());
-}
-
-void tst_form1::searchReadsTheSelectedOption_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("line"); // below the temporary folder, as %1
-    QTest::newRow("Option1") << "Option1"
-                             << "%1/sub/Sample1.txt";
-    QTest::newRow("Option2") << "Option2"
-                             << "Sample1.txt";
-    QTest::newRow("Option3") << "Option3"
-                             << "%1/sub";
-    QTest::newRow("Option4") << "Option4"
-                             << "sub";
-}
-
-void tst_form1::searchReadsTheSelectedOption()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, line);
-    FormFixture fixture;
-    Form1& form = *fixture.form;
-    form.Form_Load();
-    const QString folder = fixture.folder.filePath(QStringLiteral("walked"));
-    makeTree(folder, {"sub/Sample1.txt"});
-    form.findChild<QRadioButton*>(option)->setChecked(true);
-    form.Text1->setText(QStringLiteral("ple1"));
-    form.folderList().append(folder);
-    fixture.desktop.expectMessage(QStringLiteral("Done."));
-    form.PushButton1->click();
-    QCOMPARE(form.resultList().lineCount(), 1);
-    QCOMPARE(form.resultList().lineText(0), line.arg(folder));
     QVERIFY(fixture.desktop.problems().isEmpty());
 }
 

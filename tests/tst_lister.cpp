@@ -142,7 +142,6 @@ class tst_lister : public QObject {
 private slots:
     void initTestCase();
     void filesComeBeforeSubfoldersDepthFirst();
-    void stopAtTheThirdFileEndsTheWholeWalk();
     void manyFilesAndFoldersAllArrive();
     void descriptorsStayBounded_data();
     void descriptorsStayBounded();
@@ -150,7 +149,8 @@ private slots:
     void randomListingOrderKeepsTheWalk();
     void inFlightStaysWithinTheCap_data();
     void inFlightStaysWithinTheCap();
-    void noListingStartsAfterStop();
+    void stopEndsTheWalk_data();
+    void stopEndsTheWalk();
     void hungListingLeavesTheWindowLive_data();
     void hungListingLeavesTheWindowLive();
 
@@ -192,35 +192,6 @@ void tst_lister::filesComeBeforeSubfoldersDepthFirst()
     QVERIFY(harness.desktop.problems().isEmpty());
 }
 
-void tst_lister::stopAtTheThirdFileEndsTheWholeWalk()
-{
-    QTemporaryDir dir;
-    makeTree(dir.path(), {"A/1.txt", "A/2.txt", "A/3.txt", "A/4.txt", "A/5.txt", "A/deeper/6.txt", "B/7.txt", "B/8.txt",
-                          "B/9.txt"});
-    Harness harness;
-    harness.option = ResultForm::JustPath;
-    qsizetype headersAtStop = -1;
-    harness.desktop.onYield = [&](long long) {
-        if (headersAtStop < 0 && harness.results.lineCount() == 2) {
-            QCOMPARE(harness.caption, QStringLiteral("Stop"));
-            harness.click();
-            QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
-            QVERIFY(harness.run.stopRequested());
-            headersAtStop = harness.headers.size();
-        }
-    };
-    harness.search(dir.path());
-    // Two lines of the folder being walked; no later file, subfolder or sibling.
-    const QByteArrayList lines = harness.lines();
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines.at(0), lines.at(1));
-    QCOMPARE(harness.headers.mid(headersAtStop), QStringList{"Folder(s)"});
-    QVERIFY(harness.pointer != PointerState::Busy);
-    QVERIFY(harness.desktop.problems().isEmpty());
-}
-
-// More names than one read of a folder returns, and more folders than the
-// lister keeps ready ahead of the walk.
 void tst_lister::manyFilesAndFoldersAllArrive()
 {
     QTemporaryDir dir;
@@ -342,21 +313,54 @@ void tst_lister::inFlightStaysWithinTheCap()
     QCOMPARE(harness.reader->maxInFlight(), cap);
 }
 
-void tst_lister::noListingStartsAfterStop()
+void tst_lister::stopEndsTheWalk_data()
 {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("maxDelayUs");
+    QTest::addColumn<int>("stopAt");      // lines
+    QTest::addColumn<int>("mostStarted"); // listings, of a tree of 4 and of 200 folders
+    QTest::newRow("inside a folder's files")
+        << QStringList{"A/1.txt",        "A/2.txt", "A/3.txt", "A/4.txt", "A/5.txt",
+                       "A/deeper/6.txt", "B/7.txt", "B/8.txt", "B/9.txt"}
+        << 0 << 2 << 4;
+    QTest::newRow("with listings in flight") << randomTree(5, 200, 200) << 2000 << 3 << 199;
+}
+
+// Stop in the yield before a file: no later file, subfolder or sibling is
+// listed, and no listing starts after those in flight.
+void tst_lister::stopEndsTheWalk()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(int, maxDelayUs);
+    QFETCH(int, stopAt);
+    QFETCH(int, mostStarted);
     QTemporaryDir dir;
-    makeTree(dir.path(), randomTree(5, 200, 200));
+    makeTree(dir.path(), entries);
+    const QByteArrayList one = walkLines(dir.path(), inFlight(1, 1), 1);
     Harness harness;
-    harness.reader->maxDelayUs = 2000;
-    harness.stopAtLine(3);
+    harness.option = ResultForm::PathAndFilename;
+    harness.reader->maxDelayUs = maxDelayUs;
+    qsizetype headersAtStop = -1;
+    harness.desktop.onYield = [&](long long) {
+        if (headersAtStop < 0 && harness.results.lineCount() == stopAt) {
+            QCOMPARE(harness.caption, QStringLiteral("Stop"));
+            harness.click();
+            QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+            QVERIFY(harness.run.stopRequested());
+            headersAtStop = harness.headers.size();
+        }
+    };
     harness.search(dir.path());
-    QCOMPARE(harness.lines().size(), 3);
+    QCOMPARE(harness.lines(), one.mid(0, stopAt));
+    QCOMPARE(harness.headers.mid(headersAtStop), QStringList{"Folder(s)"});
+    QVERIFY(harness.pointer != PointerState::Busy);
+    QVERIFY(harness.desktop.problems().isEmpty());
     // Listings in flight at Stop may still end; none starts after them.
     QTest::qWait(20);
     const qsizetype started = harness.reader->readPaths().size();
     QTest::qWait(100);
     QCOMPARE(harness.reader->readPaths().size(), started);
-    QVERIFY(started < 200);
+    QVERIFY(started <= mostStarted);
 }
 
 void tst_lister::hungListingLeavesTheWindowLive_data()

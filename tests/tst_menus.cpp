@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "ResultLists.h"
 #include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
@@ -150,19 +151,27 @@ void tst_menus::itemsAreChosenByKeyboard()
 void tst_menus::openContainingFolder_data()
 {
     QTest::addColumn<int>("option");
-    QTest::addColumn<QString>("shown"); // empty when greyed; %1 is the folder
-    QTest::newRow("Path and Filename") << 1 << "%1/sub/a.txt";
-    QTest::newRow("Just Filename") << 2 << "";
-    QTest::newRow("Just Path") << 3 << "%1/sub";
-    QTest::newRow("Just Subfolder") << 4 << "";
+    QTest::addColumn<QString>("line");  // the search's one line; %1 is the folder
+    QTest::addColumn<QString>("shown"); // empty when greyed
+    QTest::newRow("Option1, Path and Filename") << 1 << "%1/sub/a.txt"
+                                                << "%1/sub/a.txt";
+    QTest::newRow("Option2, Just Filename") << 2 << "a.txt"
+                                            << "";
+    QTest::newRow("Option3, Just Path") << 3 << "%1/sub"
+                                        << "%1/sub";
+    QTest::newRow("Option4, Just Subfolder") << 4 << "sub"
+                                             << "";
 }
 
 void tst_menus::openContainingFolder()
 {
     QFETCH(int, option);
+    QFETCH(QString, line);
     QFETCH(QString, shown);
     MenuFixture menus;
+    // The window's search reads the option button that is selected.
     menus.search(option);
+    QCOMPARE(lineTexts(menus.form->resultList()), QStringList{line.arg(menus.walked.path())});
     QTableView* view = menus.list(2);
     view->selectRow(0);
     view->setFocus();

@@ -52,9 +52,6 @@ private slots:
     void skippedFoldersAreNeverOpened();
     void skipEntriesOfTheFolderList_data();
     void skipEntriesOfTheFolderList();
-    void skippedFolderThatWouldFailGivesNoBox_data();
-    void skippedFolderThatWouldFailGivesNoBox();
-    void onlySkipEntriesIsAnEmptyList();
     void skipEntryRemovedWithDelete();
     void skipEntriesThatMatchNothingChangeNoLine();
 
@@ -162,86 +159,76 @@ void tst_skips::skippedFoldersAreNeverOpened()
 
 void tst_skips::skipEntriesOfTheFolderList_data()
 {
-    // Entries as they stand in the folder list; %1 is the shared tree.
+    // Entries as they stand in the folder list, and folders below the shared tree, %1.
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("failing"); // a folder that cannot be read, if any
+    QTest::addColumn<bool>("box");        // whether its error box shows
+    QTest::addColumn<QString>("closing");
+    QTest::addColumn<QStringList>("unread"); // never read, nor anything below
+    const auto row = [](const char* name, const QStringList& entries, const QStringList& expected,
+                        const QStringList& unread = {}, const char* failing = "", bool box = false,
+                        const char* closing = "Done.") {
+        QTest::newRow(name) << entries << expected << failing << box << closing << unread;
+    };
     const QStringList all{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt",
                           "a7.txt", "a8.txt", "b1.txt", "b2.txt", "b3.txt", "b4.txt"};
-    QTest::newRow("no skip entries") << QStringList{"%1/one", "%1/two"} << all;
-    QTest::newRow("a name, at every depth of both entries")
-        << QStringList{"%1/one", "-cache", "%1/two"}
-        << QStringList{"a1.txt", "a3.txt", "a7.txt", "a8.txt", "b1.txt", "b3.txt", "b4.txt"};
-    QTest::newRow("a name placed after the entries")
-        << QStringList{"%1/one", "%1/two", "-build"}
-        << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "b1.txt", "b2.txt", "b4.txt"};
-    QTest::newRow("a path, with all below it") << QStringList{"-%1/one/build", "%1/one", "%1/two"}
-                                               << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt",
-                                                              "a6.txt", "b1.txt", "b2.txt", "b3.txt", "b4.txt"};
-    QTest::newRow("a path two levels down") << QStringList{"%1/one", "-%1/one/src/cache"}
-                                            << QStringList{"a1.txt", "a2.txt", "a3.txt", "a6.txt", "a7.txt", "a8.txt"};
-    QTest::newRow("a path that is a whole entry")
-        << QStringList{"%1/one", "%1/two", "-%1/two"}
-        << QStringList{"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "a7.txt", "a8.txt"};
-    QTest::newRow("a path above an entry") << QStringList{"%1/one", "%1/two", "-%1"} << QStringList{};
-    QTest::newRow("names and paths together")
-        << QStringList{"%1/one", "%1/two", "-cache", "-%1/one/build/out", "-Cache"}
-        << QStringList{"a1.txt", "a3.txt", "a7.txt", "b1.txt", "b3.txt"};
+    row("no skip entries", {"%1/one", "%1/two"}, all);
+    row("a name, at every depth of both entries", {"%1/one", "-cache", "%1/two"},
+        {"a1.txt", "a3.txt", "a7.txt", "a8.txt", "b1.txt", "b3.txt", "b4.txt"},
+        {"one/cache", "one/src/cache", "one/src/lib/cache", "two/cache"});
+    row("a name placed after the entries", {"%1/one", "%1/two", "-build"},
+        {"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "b1.txt", "b2.txt", "b4.txt"},
+        {"one/build", "two/build"});
+    row("a path, with all below it", {"-%1/one/build", "%1/one", "%1/two"},
+        {"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "b1.txt", "b2.txt", "b3.txt", "b4.txt"},
+        {"one/build"});
+    row("a path two levels down", {"%1/one", "-%1/one/src/cache"},
+        {"a1.txt", "a2.txt", "a3.txt", "a6.txt", "a7.txt", "a8.txt"}, {"one/src/cache"});
+    row("a path that is a whole entry", {"%1/one", "%1/two", "-%1/two"},
+        {"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt", "a6.txt", "a7.txt", "a8.txt"}, {"two"});
+    row("a path above an entry", {"%1/one", "%1/two", "-%1"}, {}, {""});
+    row("names and paths together", {"%1/one", "%1/two", "-cache", "-%1/one/build/out", "-Cache"},
+        {"a1.txt", "a3.txt", "a7.txt", "b1.txt", "b3.txt"}, {"one/build/out", "two/Cache"});
+    // A skipped folder that would fail gives no box.
+    const QStringList oneWithoutItsCache{"a1.txt", "a2.txt", "a3.txt", "a6.txt", "a7.txt", "a8.txt"};
+    row("unreadable, not skipped", {"%1/one"}, oneWithoutItsCache, {}, "one/src/cache", true);
+    row("unreadable, skipped by name", {"%1/one", "-cache"}, {"a1.txt", "a3.txt", "a7.txt", "a8.txt"},
+        {"one/src/cache"}, "one/src/cache");
+    row("unreadable, skipped by path", {"%1/one", "-%1/one/src/cache"}, oneWithoutItsCache, {"one/src/cache"},
+        "one/src/cache");
+    // Nothing left to walk is an empty list.
+    row("only skip entries", {"-cache", "-%1"}, {}, {""}, "", false, "No folders added.");
 }
 
 void tst_skips::skipEntriesOfTheFolderList()
 {
     QFETCH(QStringList, entries);
     QFETCH(QStringList, expected);
+    QFETCH(QString, failing);
+    QFETCH(bool, box);
+    QFETCH(QString, closing);
+    QFETCH(QStringList, unread);
     Harness harness;
     for (const QString& entry : entries)
         harness.folders.append(QString(entry).replace(QStringLiteral("%1"), tree()));
-    harness.desktop.expectMessage(QStringLiteral("Done."));
+    if (!failing.isEmpty())
+        harness.reader->failures.insert(QFile::encodeName(tree(failing)), EACCES);
+    if (box)
+        harness.desktop.expectError();
+    harness.desktop.expectMessage(closing, [&] { QCOMPARE(harness.pointer, PointerState::Busy); });
     harness.click();
     QCOMPARE(harness.sortedLines(), expected);
+    QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
+    QCOMPARE(harness.pointer, PointerState::Default);
     // Skip entries are never searched themselves.
     for (const QString& header : std::as_const(harness.headers))
         QVERIFY2(!header.startsWith(QStringLiteral("Searching -")), qPrintable(header));
-    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
-}
-
-void tst_skips::skippedFolderThatWouldFailGivesNoBox_data()
-{
-    QTest::addColumn<QString>("skip"); // %1 is the shared tree
-    QTest::addColumn<bool>("box");
-    QTest::newRow("not skipped, for comparison") << QString() << true;
-    QTest::newRow("skipped by name") << "-cache" << false;
-    QTest::newRow("skipped by path") << "-%1/one/src/cache" << false;
-}
-
-void tst_skips::skippedFolderThatWouldFailGivesNoBox()
-{
-    QFETCH(QString, skip);
-    QFETCH(bool, box);
-    Harness harness;
-    harness.reader->failures.insert(QFile::encodeName(tree() + QStringLiteral("/one/src/cache")), EACCES);
-    harness.folders.append(tree() + QStringLiteral("/one"));
-    if (!skip.isEmpty())
-        harness.folders.append(skip.replace(QStringLiteral("%1"), tree()));
-    if (box)
-        harness.desktop.expectError();
-    harness.desktop.expectMessage(QStringLiteral("Done."));
-    harness.click();
-    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
-    QCOMPARE(harness.reader->readPaths().contains(QFile::encodeName(tree() + QStringLiteral("/one/src/cache"))), box);
-}
-
-void tst_skips::onlySkipEntriesIsAnEmptyList()
-{
-    Harness harness;
-    harness.folders.append(QStringLiteral("-cache"));
-    harness.folders.append(QStringLiteral("-") + tree());
-    harness.desktop.expectMessage(QStringLiteral("No folders added."),
-                                  [&] { QCOMPARE(harness.pointer, PointerState::Busy); });
-    harness.click();
-    QCOMPARE(harness.results.lineCount(), 0);
-    QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
-    QCOMPARE(harness.pointer, PointerState::Default);
-    QVERIFY(harness.reader->readPaths().isEmpty());
+    for (const QByteArray& path : harness.reader->readPaths())
+        for (const QString& folder : unread) {
+            const QByteArray skipped = QFile::encodeName(tree(folder));
+            QVERIFY2(path != skipped && !path.startsWith(skipped + '/'), path.constData());
+        }
     QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
 }
 

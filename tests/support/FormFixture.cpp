@@ -11,8 +11,7 @@
 FormFixture::FormFixture(int dice_) : dice(dice_)
 {
     QDir().mkpath(programFolder());
-    settings = std::make_unique<SettingsStore>(settingsPath());
-    form = std::make_unique<Form1>(Form1Services{desktop, *settings, programFolder(), [this] { return dice; }});
+    restart(dice);
 }
 
 void FormFixture::restart(int dice_)
