@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "FolderEntries.h"
 #include "StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
@@ -22,13 +23,7 @@ struct FolderHarness {
     {
     }
 
-    QStringList entries() const
-    {
-        QStringList all;
-        for (qsizetype entry = 0; entry < list.entryCount(); ++entry)
-            all << list.entry(entry);
-        return all;
-    }
+    QStringList entries() const { return folderEntries(list); }
 
     FakeDesktop desktop;
     FolderListModel list;

@@ -1,5 +1,4 @@
 #include "FormFixture.h"
-#include "folders/FolderListModel.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -46,14 +45,6 @@ void FormFixture::rightClick(int list) const
     const QPoint at(10, 10);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, lines->mapToGlobal(at));
     QCoreApplication::sendEvent(lines, &event);
-}
-
-QStringList FormFixture::folderEntries() const
-{
-    QStringList entries;
-    for (qsizetype entry = 0; entry < form->folderList().entryCount(); ++entry)
-        entries << form->folderList().entry(entry);
-    return entries;
 }
 
 ShownForm::ShownForm()

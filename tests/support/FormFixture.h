@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeDesktop.h"
+#include "FolderEntries.h"
 #include "Form1.h"
 #include "SettingsStore.h"
 
@@ -29,7 +30,7 @@ struct FormFixture {
     QAction* command(int list, const QString& caption) const;
     // A right-click inside the list's lines, as the mouse sends it.
     void rightClick(int list) const;
-    QStringList folderEntries() const;
+    QStringList folderEntries() const { return ::folderEntries(form->folderList()); }
 
     QTemporaryDir folder;
     FakeDesktop desktop;
