@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
 #include "results/ClipboardCopy.h"
 #include "results/ClipboardText.h"
@@ -99,10 +100,7 @@ void tst_copy::copiesTickedLines()
     QFETCH(QString, clipboard);
     FakeDesktop desktop;
     ResultModel list;
-    for (qsizetype line = 0; line < lines.size(); ++line) {
-        list.append(lines.at(line).toUtf8());
-        list.setChecked(line, ticks.at(line));
-    }
+    appendLines(list, lines, ticks);
     desktop.clipboard = QStringLiteral("before");
     desktop.clearFailuresLeft = failedAttempts;
     desktop.setFailuresLeft = failedAttempts;
@@ -121,10 +119,7 @@ void tst_copy::lineRemovedWhileCopyingIsReportedAt106()
 {
     FakeDesktop desktop;
     ResultModel list;
-    for (const char* line : {"a.txt", "b.txt"}) {
-        list.append(line);
-        list.setChecked(list.lineCount() - 1, true);
-    }
+    appendLines(list, QByteArrayList{"a.txt", "b.txt"}, {true, true});
     desktop.clipboard = QStringLiteral("before");
     desktop.onYield = [&](long long count) {
         if (count == 1)

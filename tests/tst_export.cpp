@@ -1,7 +1,9 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "FileExists.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
 #include "results/ResultExport.h"
 #include "results/ResultModel.h"
 
@@ -43,12 +45,6 @@ enum Temporary { Unnamed, Named };
 ReplacingFileOpener opener(Temporary temporary)
 {
     return temporary == Named ? ReplacingFileOpener(openNamedReplacingFile) : ReplacingFileOpener(openReplacingFile);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 QStringList entries(const QString& folder)
@@ -187,8 +183,7 @@ struct Save {
         if (!old.open(QIODevice::WriteOnly) || old.write(OldBytes) != OldBytes.size()
             || !QDir(folder.path()).mkdir(QStringLiteral("sub")))
             qFatal("cannot prepare the folder");
-        for (const char* line : {"first line", "second line", "third line"})
-            list.append(line);
+        appendLines(list, QByteArrayList{"first line", "second line", "third line"});
     }
 
     QString oldPath() const { return folder.filePath(QStringLiteral("old.txt")); }
@@ -278,8 +273,7 @@ void tst_export::writesEveryLineExactly()
     QTemporaryDir folder;
     FakeDesktop desktop;
     ResultModel list;
-    for (const QByteArray& line : lines)
-        list.append(line);
+    appendLines(list, lines);
     if (!lines.isEmpty())
         list.setChecked(0, true); // ticks play no part
     const QString path = folder.filePath(QStringLiteral("list.txt"));
@@ -296,7 +290,7 @@ void tst_export::writesEveryLineExactly()
         wasBusy = wasBusy || state == PointerState::Busy;
     });
 
-    QCOMPARE(contents(path), bytes);
+    QCOMPARE(fileBytes(path), bytes);
     // One per line; more while the window waits for the disk.
     QVERIFY(desktop.yields >= lines.size());
     QVERIFY(busyAtEveryYield);
@@ -336,7 +330,7 @@ void tst_export::answersDecideWhatIsWritten()
     save.answer(name.isEmpty() ? QString() : save.folder.filePath(name), yes);
     save.run();
 
-    QCOMPARE(contents(save.folder.filePath(written)), bytes);
+    QCOMPARE(fileBytes(save.folder.filePath(written)), bytes);
     QCOMPARE(entries(save.folder.path()), left);
     QCOMPARE(save.pointers, !name.isEmpty() && yes ? BusyThenDefault : Pointers{});
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
@@ -354,7 +348,7 @@ void tst_export::replacingKeepsPermissionsAndLinks()
     save.run();
 
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(contents(save.oldPath()), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
+    QCOMPARE(fileBytes(save.oldPath()), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
     // The user bits repeat the owner's for the one who asks.
     const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
     QCOMPARE(QFileInfo(save.oldPath()).permissions() & ~userBits, permissions);
@@ -399,7 +393,7 @@ void tst_export::failureIsReportedOnceAndKeepsTheOldFile()
 
     save.run(Fault(fault));
 
-    QCOMPARE(contents(save.oldPath()), OldBytes);
+    QCOMPARE(fileBytes(save.oldPath()), OldBytes);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
@@ -446,7 +440,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
             return;
         checkedWhileHeld = true;
         // The writer is held and the window still runs: nothing is replaced yet.
-        oldFileKept = contents(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
+        oldFileKept = fileBytes(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
         partialLocked = temporary == Named ? lockedElsewhere(partial) : 0;
         gate.open();
     };
@@ -462,7 +456,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     save.run();
 
     QVERIFY(!gate.timedOut());
-    QCOMPARE(contents(path), fails ? OldBytes : expected);
+    QCOMPARE(fileBytes(path), fails ? OldBytes : expected);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);
     QVERIFY2(save.desktop.problems().isEmpty(), qPrintable(save.desktop.problems().join('\n')));
@@ -501,7 +495,7 @@ void tst_export::namesAtTheLimitAreSaved()
     save.answer(path);
     save.run();
 
-    QCOMPARE(contents(path), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
     QStringList left{QFile::decodeName(name), "old.txt", "sub"};
     left.sort();
     QCOMPARE(entries(save.folder.path()), left);
@@ -533,7 +527,7 @@ void tst_export::stalePartialFileGoesAndAHeldOneStays()
     save.answer(save.oldPath());
     save.run();
 
-    QCOMPARE(contents(save.oldPath()), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
+    QCOMPARE(fileBytes(save.oldPath()), QByteArray("first line\r\nsecond line\r\nthird line\r\n"));
     QStringList left = QStringList{partials.at(0), "old.txt", "sub"} + others;
     left.sort();
     QCOMPARE(entries(save.folder.path()), left);

@@ -1,9 +1,9 @@
 #include "FormFixture.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -16,27 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-// A loaded, shown window; events reach it through its window as real ones do.
-struct ShownForm {
-    ShownForm()
-    {
-        form().Form_Load();
-        form().show();
-    }
-
-    Form1& form() { return *fixture.form; }
-
-    FormFixture fixture;
-};
-
-QStringList folderEntries(Form1& form)
-{
-    QStringList entries;
-    for (qsizetype entry = 0; entry < form.folderList().entryCount(); ++entry)
-        entries << form.folderList().entry(entry);
-    return entries;
-}
 
 // Appends the lines "/r/<position>" with the ticks of a pattern such as "0110".
 void appendResults(ResultModel& list, const QString& ticks)
@@ -54,14 +33,6 @@ QString tickPattern(const ResultModel& list)
     for (qsizetype line = 0; line < list.lineCount(); ++line)
         ticks += list.isChecked(line) ? QLatin1Char('1') : QLatin1Char('0');
     return ticks;
-}
-
-QAction* tickCommand(Form1& form, const QString& caption)
-{
-    for (QAction* action : form.ListView2Menu->actions())
-        if (action->text() == caption)
-            return action;
-    return nullptr;
 }
 
 // The outcome of one drag from entering the window to the drop.
@@ -104,7 +75,6 @@ private slots:
     void dropOverTheHeaderOrDuringASearch();
     void tickCommands_data();
     void tickCommands();
-    void contextMenuOffersTheTickCommands();
     void tickAllDuringASearchTicksTheLinesPresent();
     void spaceTogglesTheCurrentLine_data();
     void spaceTogglesTheCurrentLine();
@@ -116,10 +86,7 @@ private:
 void tst_extras::initTestCase()
 {
     QVERIFY(tree_.isValid());
-    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("alpha/inner")));
-    QVERIFY(QDir(tree_.path()).mkpath(QStringLiteral("beta")));
-    QFile file(tree_.filePath(QStringLiteral("notes.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    makeTree(tree_.path(), {"alpha/inner/", "beta/", "notes.txt"});
     QVERIFY(QFile::link(tree_.filePath(QStringLiteral("alpha")), tree_.filePath(QStringLiteral("to-alpha"))));
 }
 
@@ -166,7 +133,7 @@ void tst_extras::droppedFolders()
     QFETCH(QStringList, entries);
     QFETCH(int, action);
     ShownForm shown;
-    Form1& form = shown.form();
+    Form1& form = *shown.form;
     // The arrow tells "untouched" from "set back to the default".
     form.setPointerState(PointerState::Arrow);
     QList<QUrl> urls;
@@ -184,26 +151,25 @@ void tst_extras::droppedFolders()
     QStringList expected;
     for (const QString& entry : entries)
         expected << tree_.filePath(entry);
-    QCOMPARE(folderEntries(form), expected);
+    QCOMPARE(shown.folderEntries(), expected);
     QCOMPARE(form.pointerState(), entries.isEmpty() ? PointerState::Arrow : PointerState::Default);
-    QCOMPARE(shown.fixture.settings->read(QStringLiteral("LastFolder"), QStringLiteral("unset")),
-             QStringLiteral("unset"));
-    QVERIFY(shown.fixture.desktop.problems().isEmpty());
+    QCOMPARE(shown.settings->read(QStringLiteral("LastFolder"), QStringLiteral("unset")), QStringLiteral("unset"));
+    QVERIFY(shown.desktop.problems().isEmpty());
 }
 
 void tst_extras::dropOverTheHeaderOrDuringASearch()
 {
     ShownForm shown;
-    Form1& form = shown.form();
+    Form1& form = *shown.form;
     const QUrl alpha = QUrl::fromLocalFile(tree_.filePath(QStringLiteral("alpha")));
     const QUrl beta = QUrl::fromLocalFile(tree_.filePath(QStringLiteral("beta")));
     dragOnto(form, form.ListView1->horizontalHeader(), {alpha}, Qt::CopyAction, Qt::NoModifier);
-    QCOMPARE(folderEntries(form), QStringList{alpha.toLocalFile()});
+    QCOMPARE(shown.folderEntries(), QStringList{alpha.toLocalFile()});
 
     // Dropped during a run: appended at once, not walked by that run.
-    QFile(tree_.filePath(QStringLiteral("beta/b.txt"))).open(QIODevice::WriteOnly);
+    makeTree(tree_.path(), {"beta/b.txt"});
     bool dropped = false;
-    shown.fixture.desktop.onYield = [&](long long) {
+    shown.desktop.onYield = [&](long long) {
         if (dropped)
             return;
         dropped = true;
@@ -211,13 +177,13 @@ void tst_extras::dropOverTheHeaderOrDuringASearch()
         QCOMPARE(form.folderList().entryCount(), 2);
         QCOMPARE(form.pointerState(), PointerState::Default);
     };
-    shown.fixture.desktop.expectMessage(QStringLiteral("Done."));
+    shown.desktop.expectMessage(QStringLiteral("Done."));
     form.Text1->setText(QStringLiteral("b.txt"));
     form.PushButton1->click();
     QVERIFY(dropped);
-    QCOMPARE(folderEntries(form), (QStringList{alpha.toLocalFile(), beta.toLocalFile()}));
+    QCOMPARE(shown.folderEntries(), (QStringList{alpha.toLocalFile(), beta.toLocalFile()}));
     QCOMPARE(form.resultList().lineCount(), 0);
-    QVERIFY(shown.fixture.desktop.problems().isEmpty());
+    QVERIFY(shown.desktop.problems().isEmpty());
 }
 
 void tst_extras::tickCommands_data()
@@ -266,7 +232,7 @@ void tst_extras::tickCommands()
         form.ListView2->selectRow(0);
     QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
 
-    QAction* action = tickCommand(form, command);
+    QAction* action = fixture.command(2, command);
     QVERIFY(action);
     action->trigger();
 
@@ -286,32 +252,15 @@ void tst_extras::tickCommands()
     QCOMPARE(form.ListView2->currentIndex().row(), selected ? 0 : -1);
 }
 
-void tst_extras::contextMenuOffersTheTickCommands()
-{
-    ShownForm shown;
-    Form1& form = shown.form();
-    QWidget* lines = form.ListView2->viewport();
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), lines->mapToGlobal(QPoint(10, 10)));
-    QCoreApplication::sendEvent(lines, &rightClick);
-    QVERIFY(form.ListView2Menu->isVisible());
-    QStringList captions;
-    for (const QAction* action : form.ListView2Menu->actions())
-        captions << action->text();
-    QCOMPARE(captions.mid(0, 3), (QStringList{"Tick All", "Untick All", "Invert Ticks"}));
-    form.ListView2Menu->hide();
-}
-
 void tst_extras::tickAllDuringASearchTicksTheLinesPresent()
 {
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
     QTemporaryDir folder;
-    for (int number = 1; number <= 6; ++number)
-        QFile(folder.filePath(QStringLiteral("%1.txt").arg(number))).open(QIODevice::WriteOnly);
+    makeTree(folder.path(), numberedFiles(6));
     fixture.desktop.onYield = [&](long long) {
         if (form.resultList().lineCount() == 2 && !form.resultList().isChecked(0))
-            tickCommand(form, QStringLiteral("Tick All"))->trigger();
+            fixture.command(2, QStringLiteral("Tick All"))->trigger();
     };
     fixture.desktop.expectMessage(QStringLiteral("Done."));
     form.folderList().append(folder.path());
@@ -340,7 +289,7 @@ void tst_extras::spaceTogglesTheCurrentLine()
     QFETCH(int, presses);
     QFETCH(QString, after);
     ShownForm shown;
-    Form1& form = shown.form();
+    Form1& form = *shown.form;
     appendResults(form.resultList(), before);
     form.resultList().showPendingLines();
     form.ListView2->selectionModel()->clear();

@@ -1,4 +1,6 @@
 #include "FakeDesktop.h"
+#include "PhraseCases.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
@@ -9,20 +11,6 @@ namespace {
 
 const QString ContainingPrompt = QStringLiteral("Remove entries containing: ");
 const QString NotContainingPrompt = QStringLiteral("Remove entries not containing: ");
-
-void fill(ResultModel& list, const QStringList& lines)
-{
-    for (const QString& line : lines)
-        list.append(line.toUtf8());
-}
-
-QStringList linesOf(const ResultModel& list)
-{
-    QStringList lines;
-    for (qsizetype line = 0; line < list.lineCount(); ++line)
-        lines << list.lineText(line);
-    return lines;
-}
 
 // One of the twin buttons over a list, as the window runs it, with the
 // pointer it leaves.
@@ -46,9 +34,9 @@ class tst_filters : public QObject {
 private slots:
     void removesByPhrase_data();
     void removesByPhrase();
+    void phraseMatching_data();
+    void phraseMatching();
     void survivorsKeepTheirTicksAndTheWorkShowsBusy();
-    void emptyAnswerChangesNothing_data();
-    void emptyAnswerChangesNothing();
 };
 
 void tst_filters::removesByPhrase_data()
@@ -57,28 +45,28 @@ void tst_filters::removesByPhrase_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("phrase");
     QTest::addColumn<QStringList>("left");
+    QTest::addColumn<PointerState>("pointer"); // afterwards, from Custom
     const QStringList mixed{"a.txt", "b.doc", "C.TXT"};
-    QTest::newRow("containing TXT, any case") << true << mixed << "TXT" << QStringList{"b.doc"};
-    QTest::newRow("not containing TXT keeps order") << false << mixed << "TXT" << QStringList{"a.txt", "C.TXT"};
-    QTest::newRow("one space is a phrase")
-        << true << QStringList{"my file.txt", "plain.txt", " lead", "trail "} << " " << QStringList{"plain.txt"};
-    QTest::newRow("asterisk is literal, containing") << true << mixed << "*" << mixed;
-    QTest::newRow("asterisk is literal, not containing") << false << mixed << "*" << QStringList{};
-    QTest::newRow("a,b is one phrase") << true << QStringList{"a,b.txt", "a.txt", "b.txt", "xA,Bx", "a, b"} << "a,b"
-                                       << QStringList{"a.txt", "b.txt", "a, b"};
+    const PointerState arrow = PointerState::Arrow;
+    QTest::newRow("containing TXT, any case") << true << mixed << "TXT" << QStringList{"b.doc"} << arrow;
+    QTest::newRow("not containing TXT keeps order")
+        << false << mixed << "TXT" << QStringList{"a.txt", "C.TXT"} << arrow;
+    QTest::newRow("one space is a phrase") << true << QStringList{"my file.txt", "plain.txt", " lead", "trail "} << " "
+                                           << QStringList{"plain.txt"} << arrow;
+    QTest::newRow("asterisk is literal, containing") << true << mixed << "*" << mixed << arrow;
+    QTest::newRow("asterisk is literal, not containing") << false << mixed << "*" << QStringList{} << arrow;
     const QStringList duplicates{"x.txt", "y.doc", "x.txt", "X.TXT"};
-    QTest::newRow("duplicates go together") << true << duplicates << "x.txt" << QStringList{"y.doc"};
+    QTest::newRow("duplicates go together") << true << duplicates << "x.txt" << QStringList{"y.doc"} << arrow;
     QTest::newRow("duplicates stay together")
-        << false << duplicates << "x.txt" << QStringList{"x.txt", "x.txt", "X.TXT"};
-    QTest::newRow("case folds beyond ASCII")
-        << true << QStringList{"Ärger.txt", "ärger.doc", "other"} << "ÄRGER" << QStringList{"other"};
-    QTest::newRow("decomposed lines go, composed phrase")
-        << true << QStringList{QStringLiteral("Re\u0301sume\u0301.doc"), "Resume.doc"}
-        << QStringLiteral("r\u00e9sum\u00e9") << QStringList{"Resume.doc"};
+        << false << duplicates << "x.txt" << QStringList{"x.txt", "x.txt", "X.TXT"} << arrow;
     QTest::newRow("decomposed lines stay as they are")
         << false << QStringList{QStringLiteral("Re\u0301sume\u0301.doc"), "Resume.doc"} << QStringLiteral("\u00e9")
-        << QStringList{QStringLiteral("Re\u0301sume\u0301.doc")};
-    QTest::newRow("empty list") << true << QStringList{} << "x" << QStringList{};
+        << QStringList{QStringLiteral("Re\u0301sume\u0301.doc")} << arrow;
+    QTest::newRow("empty list") << true << QStringList{} << "x" << QStringList{} << arrow;
+    // Cancel gives the empty answer too; the pointer is left as it was.
+    const QStringList two{"a.txt", "b.doc"};
+    QTest::newRow("empty answer, containing") << true << two << "" << two << PointerState::Custom;
+    QTest::newRow("empty answer, not containing") << false << two << "" << two << PointerState::Custom;
 }
 
 void tst_filters::removesByPhrase()
@@ -87,23 +75,47 @@ void tst_filters::removesByPhrase()
     QFETCH(QStringList, lines);
     QFETCH(QString, phrase);
     QFETCH(QStringList, left);
+    QFETCH(PointerState, pointer);
     Trim trim;
-    fill(trim.list, lines);
+    appendLines(trim.list, lines);
+    trim.list.showPendingLines();
+    trim.pointer = PointerState::Custom;
     trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, phrase);
 
     trim.click(containing);
 
-    QCOMPARE(linesOf(trim.list), left);
+    QCOMPARE(lineTexts(trim.list), left);
     QCOMPARE(trim.list.rowCount(), left.size());
-    QCOMPARE(trim.pointer, PointerState::Arrow);
+    QCOMPARE(trim.pointer, pointer);
     QVERIFY2(trim.desktop.problems().isEmpty(), qPrintable(trim.desktop.problems().join('\n')));
+}
+
+void tst_filters::phraseMatching_data()
+{
+    addPhraseRows();
+}
+
+// Each filter over a line of the text: one removes it, the other keeps it.
+void tst_filters::phraseMatching()
+{
+    QFETCH(QString, phrase);
+    QFETCH(QByteArray, text);
+    QFETCH(bool, matches);
+    for (const bool containing : {true, false}) {
+        Trim trim;
+        trim.list.append(text);
+        trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, phrase);
+        trim.click(containing);
+        QCOMPARE(trim.list.lineCount(), containing == matches ? 0 : 1);
+        QVERIFY(trim.desktop.problems().isEmpty());
+    }
 }
 
 void tst_filters::survivorsKeepTheirTicksAndTheWorkShowsBusy()
 {
     Trim trim;
     ResultModel& list = trim.list;
-    fill(list, {"keep1", "drop1", "keep2", "drop2", "keep3"});
+    appendLines(list, QStringList{"keep1", "drop1", "keep2", "drop2", "keep3"});
     list.setChecked(1, true);
     list.setChecked(2, true);
     list.setChecked(4, true);
@@ -113,32 +125,9 @@ void tst_filters::survivorsKeepTheirTicksAndTheWorkShowsBusy()
 
     trim.click(true);
 
-    QCOMPARE(linesOf(list), (QStringList{"keep1", "keep2", "keep3"}));
+    QCOMPARE(lineTexts(list), (QStringList{"keep1", "keep2", "keep3"}));
     QCOMPARE((QList<bool>{list.isChecked(0), list.isChecked(1), list.isChecked(2)}), (QList<bool>{false, true, true}));
     QCOMPARE(pointerDuringWork, std::optional(PointerState::Busy));
-    QVERIFY(trim.desktop.problems().isEmpty());
-}
-
-void tst_filters::emptyAnswerChangesNothing_data()
-{
-    QTest::addColumn<bool>("containing");
-    QTest::newRow("containing") << true;
-    QTest::newRow("not containing") << false;
-}
-
-void tst_filters::emptyAnswerChangesNothing()
-{
-    QFETCH(bool, containing);
-    Trim trim;
-    fill(trim.list, {"a.txt", "b.doc"});
-    trim.pointer = PointerState::Custom;
-    // Cancel gives the empty answer too.
-    trim.desktop.expectInput(containing ? ContainingPrompt : NotContainingPrompt, QString());
-
-    trim.click(containing);
-
-    QCOMPARE(linesOf(trim.list), (QStringList{"a.txt", "b.doc"}));
-    QCOMPARE(trim.pointer, PointerState::Custom);
     QVERIFY(trim.desktop.problems().isEmpty());
 }
 

@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "FolderEntries.h"
 #include "StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
@@ -22,13 +23,7 @@ struct FolderHarness {
     {
     }
 
-    QStringList entries() const
-    {
-        QStringList all;
-        for (qsizetype entry = 0; entry < list.entryCount(); ++entry)
-            all << list.entry(entry);
-        return all;
-    }
+    QStringList entries() const { return folderEntries(list); }
 
     FakeDesktop desktop;
     FolderListModel list;
@@ -46,46 +41,58 @@ struct FolderHarness {
 class tst_folders : public QObject {
     Q_OBJECT
 private slots:
-    void addFolder_data();
-    void addFolder();
+    void pickedFolder_data();
+    void pickedFolder();
     void pickerOpensAtTheLastFolder();
-    void sampleFolder_data();
-    void sampleFolder();
-    void skipAFolder_data();
-    void skipAFolder();
     void skipFoldersNamed_data();
     void skipFoldersNamed();
     void readSkipEntry_data();
     void readSkipEntry();
 };
 
-void tst_folders::addFolder_data()
+void tst_folders::pickedFolder_data()
 {
+    QTest::addColumn<bool>("skip");          // a folder to skip rather than to search
     QTest::addColumn<QStringList>("picked"); // one click each; empty is Cancel
     QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("lastFolder"); // from "/srv"
     QTest::addColumn<PointerState>("pointer");
     // The pointer starts as the arrow, so "untouched" can be told from "reset".
-    QTest::newRow("cancel") << QStringList{""} << QStringList{} << PointerState::Arrow;
-    QTest::newRow("a folder") << QStringList{"/srv/data"} << QStringList{"/srv/data"} << PointerState::Default;
-    QTest::newRow("normalised") << QStringList{"/srv//data"} << QStringList{"/srv/data"} << PointerState::Default;
-    QTest::newRow("the root") << QStringList{"/"} << QStringList{"/"} << PointerState::Default;
-    QTest::newRow("twice the same") << QStringList{"/srv", "/srv"} << QStringList{"/srv", "/srv"}
-                                    << PointerState::Default;
+    const PointerState set = PointerState::Default;
+    QTest::newRow("cancel") << false << QStringList{""} << QStringList{} << "/srv" << PointerState::Arrow;
+    QTest::newRow("a folder") << false << QStringList{"/srv/data"} << QStringList{"/srv/data"} << "/srv/data" << set;
+    QTest::newRow("normalised") << false << QStringList{"/srv//data"} << QStringList{"/srv/data"} << "/srv//data"
+                                << set;
+    QTest::newRow("the root") << false << QStringList{"/"} << QStringList{"/"} << "/" << set;
+    QTest::newRow("twice the same") << false << QStringList{"/srv", "/srv"} << QStringList{"/srv", "/srv"} << "/srv"
+                                    << set;
+    QTest::newRow("skip, cancel") << true << QStringList{""} << QStringList{} << "/srv" << PointerState::Arrow;
+    QTest::newRow("skip, a folder") << true << QStringList{"/srv/src/build"} << QStringList{"-/srv/src/build"}
+                                    << "/srv/src/build" << set;
+    QTest::newRow("skip, normalised") << true << QStringList{"/srv//src"} << QStringList{"-/srv/src"} << "/srv//src"
+                                      << set;
 }
 
-void tst_folders::addFolder()
+void tst_folders::pickedFolder()
 {
+    QFETCH(bool, skip);
     QFETCH(QStringList, picked);
     QFETCH(QStringList, entries);
+    QFETCH(QString, lastFolder);
     QFETCH(PointerState, pointer);
     FolderHarness folders;
+    folders.lastFolder = QStringLiteral("/srv");
     for (const QString& answer : picked) {
         folders.desktop.expectFolderPick(answer);
-        folders.actions.addPickedFolder(folders.trap);
+        skip ? folders.actions.addSkippedFolder(folders.trap) : folders.actions.addPickedFolder(folders.trap);
     }
     QCOMPARE(folders.entries(), entries);
+    QCOMPARE(folders.desktop.lastPickFolderPrompt,
+             skip ? QStringLiteral("Please select folder to skip:") : QStringLiteral("Please select folder:"));
+    // The picker opens where the user last was.
+    QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
+    QCOMPARE(folders.lastFolder, lastFolder);
     QCOMPARE(folders.pointer, pointer);
-    QCOMPARE(folders.desktop.lastPickFolderPrompt, QStringLiteral("Please select folder:"));
     QVERIFY(folders.desktop.problems().isEmpty());
 }
 
@@ -107,63 +114,6 @@ void tst_folders::pickerOpensAtTheLastFolder()
     restarted.actions.addPickedFolder(restarted.trap);
     QCOMPARE(restarted.desktop.lastPickFolderInitial, QStringLiteral("/srv/data"));
     QVERIFY(restarted.desktop.problems().isEmpty());
-}
-
-void tst_folders::sampleFolder_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
-}
-
-void tst_folders::sampleFolder()
-{
-    QFETCH(bool, yes);
-    FolderHarness folders;
-    const QString question = QStringLiteral("Would you like this software to open the folder where these sample files "
-                                            "are stored (so that you can view them before working with them)?");
-    for (int click = 0; click < 2; ++click) {
-        folders.desktop.expectQuestion(question, yes);
-        folders.actions.addSampleFolder(folders.trap);
-    }
-    const QString entry = folders.programFolder + QStringLiteral("/Samples");
-    QCOMPARE(folders.list.entryCount(), 2);
-    QCOMPARE(folders.list.entry(1), entry);
-    QCOMPARE(folders.desktop.opened, yes ? QStringList(2, entry + QLatin1Char('/')) : QStringList());
-    QCOMPARE(folders.phrase, QStringLiteral("ple1.t"));
-    // The pointer is not this action's to touch.
-    QCOMPARE(folders.pointer, PointerState::Arrow);
-    QVERIFY(folders.desktop.problems().isEmpty());
-}
-
-void tst_folders::skipAFolder_data()
-{
-    QTest::addColumn<QString>("picked"); // empty is Cancel
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QString>("lastFolder");
-    QTest::addColumn<PointerState>("pointer");
-    QTest::newRow("cancel") << "" << QStringList{} << "/srv" << PointerState::Arrow;
-    QTest::newRow("a folder") << "/srv/src/build" << QStringList{"-/srv/src/build"} << "/srv/src/build"
-                              << PointerState::Default;
-    QTest::newRow("normalised") << "/srv//src" << QStringList{"-/srv/src"} << "/srv//src" << PointerState::Default;
-}
-
-void tst_folders::skipAFolder()
-{
-    QFETCH(QString, picked);
-    QFETCH(QStringList, entries);
-    QFETCH(QString, lastFolder);
-    QFETCH(PointerState, pointer);
-    FolderHarness folders;
-    folders.lastFolder = QStringLiteral("/srv");
-    folders.desktop.expectFolderPick(picked);
-    folders.actions.addSkippedFolder(folders.trap);
-    QCOMPARE(folders.entries(), entries);
-    QCOMPARE(folders.desktop.lastPickFolderPrompt, QStringLiteral("Please select folder to skip:"));
-    // The picker opens where the user last was, as when adding a folder.
-    QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
-    QCOMPARE(folders.lastFolder, lastFolder);
-    QCOMPARE(folders.pointer, pointer);
 }
 
 void tst_folders::skipFoldersNamed_data()

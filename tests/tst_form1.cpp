@@ -2,6 +2,8 @@
 #include "Failure.h"
 #include "FormFixture.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
+#include "UnreachableDesktop.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
@@ -17,25 +19,6 @@
 #include <QTableView>
 #include <QtTest>
 
-namespace {
-
-// A desktop whose boxes, dialogs and web handler are all out of reach; only
-// the error box still shows.
-class UnreachableDesktop : public FakeDesktop {
-public:
-    void message(const QString&) override { throw unreachable(); }
-    bool askYesNo(const QString&) override { throw unreachable(); }
-    QString inputText(const QString&) override { throw unreachable(); }
-    QString pickFolder(const QString&, const QString&) override { throw unreachable(); }
-    SaveDialogChoice pickSaveFile(const SaveDialogSettings&) override { throw unreachable(); }
-    bool openExternally(const QString&) override { throw unreachable(); }
-
-private:
-    static Failure unreachable() { return Failure(QStringLiteral("Automation error")); }
-};
-
-} // namespace
-
 class tst_form1 : public QObject {
     Q_OBJECT
 private slots:
@@ -44,29 +27,25 @@ private slots:
     void windowIsFixedWhiteAndCaptionedAtLoad();
     void tabOrderFollowsTheTabIndexes();
     void firstStartWritesTheDefaultsBack();
-    void restoresOption_data();
-    void restoresOption();
-    void restoresCheck5_data();
-    void restoresCheck5();
+    void restoresSetting_data();
+    void restoresSetting();
     void typingWritesEveryChange();
     void choicesSurviveARestart();
     void millionCharacterPhraseSurvivesRestartsExactly();
-    void makerPageOpensOnlyOnSeven();
-    void makerPageThatCannotOpenIsReportedAt110();
+    void makerPage_data();
+    void makerPage();
     void unreadableStoreStillStarts();
     void closingEndsTheProgram();
     void appTitle_data();
     void appTitle();
-    void appTitleWithoutSpaceFails();
     void handlersReportUnderTheirOwnNames_data();
     void handlersReportUnderTheirOwnNames();
     void trapComposesTheWindowsText();
     void removal_data();
     void removal();
     void deleteRemovesOnlyTheSelectedOfTwoEqualLines();
-    void sampleFolderSetsAndStoresThePhrase();
-    void searchReadsTheSelectedOption_data();
-    void searchReadsTheSelectedOption();
+    void sampleFolder_data();
+    void sampleFolder();
 };
 
 void tst_form1::controlsStandWhereTheLayoutSays_data()
@@ -203,77 +182,64 @@ void tst_form1::firstStartWritesTheDefaultsBack()
     QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
-void tst_form1::restoresOption_data()
+void tst_form1::restoresSetting_data()
 {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored"); // null when missing
+    QTest::addColumn<int>("restored");   // the option selected, or the state of the check box
     QTest::addColumn<QString>("afterwards");
-    QTest::addColumn<bool>("reported");
-    QTest::newRow("1") << "1" << 1 << "1" << false;
-    QTest::newRow("2") << "2" << 2 << "2" << false;
-    QTest::newRow("3") << "3" << 3 << "3" << false;
-    QTest::newRow("4") << "4" << 4 << "4" << false;
-    QTest::newRow("0") << "0" << 4 << "4" << false;
-    QTest::newRow("7") << "7" << 4 << "4" << false;
-    QTest::newRow("2.5") << "2.5" << 4 << "4" << false;
-    QTest::newRow("abc") << "abc" << 1 << "1" << true;
-    QTest::newRow("empty text") << "" << 1 << "1" << true;
-    QTest::newRow("missing") << QString() << 1 << "1" << false;
+    QTest::addColumn<QString>("error"); // empty for none
+    QTest::addColumn<int>("line");
+    const auto option = [](const char* name, const QString& stored, int selected, const char* afterwards,
+                           const char* error = "") {
+        QTest::addRow("Option %s", name) << "Option" << stored << selected << afterwards << error << 142;
+    };
+    option("1", "1", 1, "1");
+    option("2", "2", 2, "2");
+    option("3", "3", 3, "3");
+    option("4", "4", 4, "4");
+    option("0", "0", 4, "4");
+    option("7", "7", 4, "4");
+    option("2.5", "2.5", 4, "4");
+    option("abc", "abc", 1, "1", "Type mismatch");
+    option("empty text", "", 1, "1", "Type mismatch");
+    option("missing", QString(), 1, "1");
+    const auto check5 = [](const char* name, const QString& stored, int state, const char* afterwards,
+                           const char* error = "") {
+        QTest::addRow("Check5 %s", name) << "Check5" << stored << state << afterwards << error << 136;
+    };
+    check5("0", "0", 0, "0");
+    check5("1", "1", 1, "1");
+    check5("2 greyed", "2", 2, "2");
+    check5("5", "5", 1, "5", "Invalid property value");
+    check5("abc", "abc", 1, "abc", "Type mismatch");
+    check5("missing", QString(), 1, "missing");
 }
 
-void tst_form1::restoresOption()
+void tst_form1::restoresSetting()
 {
+    QFETCH(QString, key);
     QFETCH(QString, stored);
-    QFETCH(int, selected);
+    QFETCH(int, restored);
     QFETCH(QString, afterwards);
-    QFETCH(bool, reported);
+    QFETCH(QString, error);
+    QFETCH(int, line);
     FormFixture fixture;
     if (!stored.isNull())
-        fixture.settings->write(QStringLiteral("Option"), stored);
-    if (reported)
-        fixture.desktop.expectError(QStringLiteral("Type mismatch\r\nin Scrivlist2021/08/31.Form1.Form_Load at line 142"
-                                                   "\r\rPlease email screenshot of this message to "
-                                                   "support@quillmark.example"));
+        fixture.settings->write(key, stored);
+    if (!error.isEmpty())
+        fixture.desktop.expectError(StepTrap::composeText(error, handlerLocation("Form_Load"), line));
     fixture.form->Form_Load();
-    const QList<QRadioButton*> options{fixture.form->Option1, fixture.form->Option2, fixture.form->Option3,
-                                       fixture.form->Option4};
-    for (int i = 0; i < options.size(); ++i)
-        QCOMPARE(options[i]->isChecked(), i + 1 == selected);
-    QCOMPARE(fixture.settings->read(QStringLiteral("Option"), QStringLiteral("missing")), afterwards);
+    Form1& form = *fixture.form;
+    if (key == QLatin1String("Check5")) {
+        QCOMPARE(form.check5Value(), restored);
+    } else {
+        const QList<QRadioButton*> options{form.Option1, form.Option2, form.Option3, form.Option4};
+        for (int i = 0; i < options.size(); ++i)
+            QCOMPARE(options[i]->isChecked(), i + 1 == restored);
+    }
+    QCOMPARE(fixture.settings->read(key, QStringLiteral("missing")), afterwards);
     QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
-}
-
-void tst_form1::restoresCheck5_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QString>("afterwards");
-    QTest::addColumn<bool>("reported");
-    QTest::newRow("0") << "0" << 0 << "0" << false;
-    QTest::newRow("1") << "1" << 1 << "1" << false;
-    QTest::newRow("2 greyed") << "2" << 2 << "2" << false;
-    QTest::newRow("5") << "5" << 1 << "5" << true;
-    QTest::newRow("abc") << "abc" << 1 << "abc" << true;
-    QTest::newRow("missing") << QString() << 1 << "missing" << false;
-}
-
-void tst_form1::restoresCheck5()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, state);
-    QFETCH(QString, afterwards);
-    QFETCH(bool, reported);
-    FormFixture fixture;
-    if (!stored.isNull())
-        fixture.settings->write(QStringLiteral("Check5"), stored);
-    if (reported)
-        fixture.desktop.expectError();
-    fixture.form->Form_Load();
-    QCOMPARE(fixture.form->check5Value(), state);
-    QCOMPARE(fixture.settings->read(QStringLiteral("Check5"), QStringLiteral("missing")), afterwards);
-    if (reported)
-        QVERIFY(fixture.desktop.shownTexts(FakeDesktop::Kind::Error).value(0).contains(QStringLiteral("at line 136")));
-    QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
 void tst_form1::typingWritesEveryChange()
@@ -324,56 +290,55 @@ void tst_form1::millionCharacterPhraseSurvivesRestartsExactly()
     const QString piece = QStringLiteral("a b,c;d=e\"f\\g#[h]\t\n\r%\u00e9\u4e2d") + QString::fromUcs4(U"\U0001F600");
     QCOMPARE(piece.size(), 25);
     const QString phrase = piece.repeated(40000);
-    const auto storedBytes = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     FormFixture fixture;
     fixture.form->Form_Load();
     fixture.settings->write(QStringLiteral("Text1"), phrase);
-    const QByteArray stored = storedBytes(fixture.settingsPath());
+    const QByteArray stored = fileBytes(fixture.settingsPath());
 
     for (int start = 1; start <= 2; ++start) {
         fixture.restart();
         fixture.form->Form_Load();
         QVERIFY2(fixture.form->Text1->text() == phrase, qPrintable(QString::number(start)));
-        QVERIFY2(storedBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
+        QVERIFY2(fileBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
     }
 }
 
-void tst_form1::makerPageOpensOnlyOnSeven()
+void tst_form1::makerPage_data()
 {
-    for (int dice : {1, 6, 8, 100}) {
-        FormFixture fixture(dice);
-        fixture.form->Form_Load();
-        QVERIFY(fixture.desktop.opened.isEmpty());
-    }
-    FormFixture lucky(7);
-    lucky.form->Form_Load();
-    QCOMPARE(lucky.desktop.opened, QStringList{QStringLiteral("https://www.quillmark.example/")});
-    QVERIFY(lucky.desktop.problems().isEmpty());
+    QTest::addColumn<int>("dice");
+    QTest::addColumn<bool>("handled"); // whether the desktop can open web pages
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<bool>("reported");
+    for (int dice : {1, 6, 8, 100})
+        QTest::addRow("dice %d", dice) << dice << true << false << false;
+    QTest::newRow("dice 7") << 7 << true << true << false;
+    QTest::newRow("dice 7, no web handler") << 7 << false << true << true;
 }
 
-void tst_form1::makerPageThatCannotOpenIsReportedAt110()
+void tst_form1::makerPage()
 {
-    FormFixture fixture(7);
-    fixture.desktop.openSucceeds = false;
-    fixture.desktop.expectError();
+    QFETCH(int, dice);
+    QFETCH(bool, handled);
+    QFETCH(bool, opened);
+    QFETCH(bool, reported);
+    FormFixture fixture(dice);
+    fixture.desktop.openSucceeds = handled;
+    const QString page = QStringLiteral("https://www.quillmark.example/");
+    if (reported)
+        fixture.desktop.expectError(StepTrap::composeText(QStringLiteral("The web page could not be opened: ") + page,
+                                                          handlerLocation("Form_Load"), 110));
     fixture.form->Form_Load();
-    QVERIFY(fixture.desktop.shownTexts(FakeDesktop::Kind::Error).value(0).contains(QStringLiteral("at line 110")));
+    QCOMPARE(fixture.desktop.opened, opened ? QStringList{page} : QStringList{});
     // Start-up went on.
     QCOMPARE(fixture.form->folderList().headerText(), QStringLiteral("Folder(s)"));
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
 }
 
 void tst_form1::unreadableStoreStillStarts()
 {
     FormFixture fixture;
-    QFile corrupt(fixture.settingsPath());
-    QVERIFY(corrupt.open(QIODevice::WriteOnly));
     static const char garbage[] = "\x00\xff[[[=\n\x01garbage";
-    corrupt.write(garbage, sizeof garbage - 1);
-    corrupt.close();
+    writeFile(fixture.settingsPath(), QByteArray(garbage, sizeof garbage - 1));
     fixture.restart();
     fixture.form->Form_Load();
     QVERIFY(fixture.form->Option1->isChecked());
@@ -393,7 +358,7 @@ void tst_form1::closingEndsTheProgram()
 void tst_form1::appTitle_data()
 {
     QTest::addColumn<QString>("product");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("expected"); // empty when it fails
     QTest::newRow("ours") << "Scrivlist Software"
                           << "Scrivlist";
     QTest::newRow("short names still lose a word") << "A B C"
@@ -404,20 +369,20 @@ void tst_form1::appTitle_data()
                                                                 << "Alpha Bravo Charlie Delta Echo Foxtrot";
     QTest::newRow("exactly 40 after one cut")
         << QStringLiteral("%1 tail").arg(QString(40, QLatin1Char('x'))) << QString(40, QLatin1Char('x'));
+    QTest::newRow("no space fails") << "Scrivlist"
+                                    << "";
+    QTest::newRow("still too long when the last space is gone fails")
+        << QString(45, QLatin1Char('y')) + QStringLiteral(" z") << "";
 }
 
 void tst_form1::appTitle()
 {
     QFETCH(QString, product);
     QFETCH(QString, expected);
-    QCOMPARE(deriveAppTitle(product), expected);
-}
-
-void tst_form1::appTitleWithoutSpaceFails()
-{
-    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QStringLiteral("Scrivlist")));
-    // Still too long when the last space is gone.
-    QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(QString(45, QLatin1Char('y')) + QStringLiteral(" z")));
+    if (expected.isEmpty())
+        QVERIFY_THROWS_EXCEPTION(Failure, deriveAppTitle(product));
+    else
+        QCOMPARE(deriveAppTitle(product), expected);
 }
 
 void tst_form1::handlersReportUnderTheirOwnNames_data()
@@ -549,13 +514,23 @@ void tst_form1::deleteRemovesOnlyTheSelectedOfTwoEqualLines()
     QVERIFY(!form.resultList().isChecked(0));
 }
 
-void tst_form1::sampleFolderSetsAndStoresThePhrase()
+void tst_form1::sampleFolder_data()
 {
-    const bool yes = true;
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+// Twice, so the second click appends the entry again and asks again.
+void tst_form1::sampleFolder()
+{
+    QFETCH(bool, yes);
     FormFixture fixture;
     Form1& form = *fixture.form;
     form.Form_Load();
     form.Text1->setText(QStringLiteral(".doc"));
+    // The pointer is not this button's to touch.
+    form.setPointerState(PointerState::Arrow);
     const QString question = QStringLiteral("Would you like this software to open the folder where these sample files "
                                             "are stored (so that you can view them before working with them)?");
     for (int click = 0; click < 2; ++click) {
@@ -568,41 +543,7 @@ void tst_form1::sampleFolderSetsAndStoresThePhrase()
     QCOMPARE(fixture.desktop.opened, yes ? QStringList(2, entry + QLatin1Char('/')) : QStringList());
     QCOMPARE(form.Text1->text(), QStringLiteral("ple1.t"));
     QCOMPARE(fixture.settings->read(QStringLiteral("Text1"), {}), QStringLiteral("ple1.t"));
-    QCOMPARE(form.pointerState(), PointerState::Default);
-    QVERIFY(fixture.desktop.problems().isEmpty());
-}
-
-void tst_form1::searchReadsTheSelectedOption_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("line"); // below the temporary folder, as %1
-    QTest::newRow("Option1") << "Option1"
-                             << "%1/sub/Sample1.txt";
-    QTest::newRow("Option2") << "Option2"
-                             << "Sample1.txt";
-    QTest::newRow("Option3") << "Option3"
-                             << "%1/sub";
-    QTest::newRow("Option4") << "Option4"
-                             << "sub";
-}
-
-void tst_form1::searchReadsTheSelectedOption()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, line);
-    FormFixture fixture;
-    Form1& form = *fixture.form;
-    form.Form_Load();
-    const QString folder = fixture.folder.filePath(QStringLiteral("walked"));
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
-    QFile(folder + QStringLiteral("/sub/Sample1.txt")).open(QIODevice::WriteOnly);
-    form.findChild<QRadioButton*>(option)->setChecked(true);
-    form.Text1->setText(QStringLiteral("ple1"));
-    form.folderList().append(folder);
-    fixture.desktop.expectMessage(QStringLiteral("Done."));
-    form.PushButton1->click();
-    QCOMPARE(form.resultList().lineCount(), 1);
-    QCOMPARE(form.resultList().lineText(0), line.arg(folder));
+    QCOMPARE(form.pointerState(), PointerState::Arrow);
     QVERIFY(fixture.desktop.problems().isEmpty());
 }
 

@@ -1,5 +1,7 @@
 #include "FakeDesktop.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
 #include "results/FileHandover.h"
 #include "results/ResultModel.h"
 
@@ -23,8 +25,7 @@ const QString Location = QStringLiteral("in Tests.CopyFiles ");
 struct Items {
     Items()
     {
-        QFile(dir.filePath(QStringLiteral("a b.txt"))).open(QIODevice::WriteOnly);
-        QDir(dir.path()).mkdir(QStringLiteral("sub"));
+        makeTree(dir.path(), {"a b.txt", "sub/"});
         ::close(::open((root + "/caf\xe9.txt").constData(), O_CREAT | O_WRONLY, 0644));
     }
 
@@ -40,16 +41,6 @@ struct Items {
     QTemporaryDir dir;
     QByteArray root = QFile::encodeName(dir.path());
 };
-
-// A result list holding the lines, ticked as told.
-void fill(ResultModel& list, const QByteArrayList& lines, const QList<bool>& ticks = {})
-{
-    for (qsizetype line = 0; line < lines.size(); ++line) {
-        list.append(lines.at(line));
-        list.setChecked(line, ticks.value(line));
-    }
-    list.showPendingLines();
-}
 
 QByteArrayList contents(const ResultModel& list)
 {
@@ -145,7 +136,8 @@ void tst_handover::dragOffersTheSelectedLinesForCopyOnly()
 {
     const Items items;
     ResultModel list;
-    fill(list, items.lines({"%1/a b.txt", "sub", "%1/sub"}), {true, false, false});
+    appendLines(list, items.lines({"%1/a b.txt", "sub", "%1/sub"}), {true, false, false});
+    list.showPendingLines();
     const QByteArrayList before = contents(list);
     QCOMPARE(list.supportedDragActions(), Qt::DropActions(Qt::CopyAction));
     QVERIFY(list.flags(list.index(1, 0)).testFlag(Qt::ItemIsDragEnabled));
@@ -181,7 +173,8 @@ void tst_handover::copyTickedAsFiles()
     QFETCH(int, files);
     const Items items;
     ResultModel list;
-    fill(list, items.lines(lines), ticks);
+    appendLines(list, items.lines(lines), ticks);
+    list.showPendingLines();
     const QByteArrayList before = contents(list);
     FakeDesktop desktop;
     StepTrap trap(desktop, Location);
@@ -208,7 +201,8 @@ void tst_handover::clipboardHeldByAnotherProgram()
 {
     const Items items;
     ResultModel list;
-    fill(list, items.lines({"%1/sub"}), {true});
+    appendLines(list, items.lines({"%1/sub"}), {true});
+    list.showPendingLines();
     FakeDesktop desktop;
     StepTrap trap(desktop, Location);
     // Held for a while, then free.

@@ -1,72 +1,52 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
+#include "UnreachableDesktop.h"
 #include "help/HelpLinks.h"
 
 #include <QtTest>
 
-namespace {
-
-// A desktop whose message box and web handler are out of reach.
-class UnreachableDesktop : public FakeDesktop {
-public:
-    void message(const QString&) override { throw Failure(QStringLiteral("Automation error")); }
-    bool openExternally(const QString&) override { throw Failure(QStringLiteral("Automation error")); }
-};
-
-} // namespace
+#include <memory>
 
 class tst_help : public QObject {
     Q_OBJECT
 private slots:
-    void helpNamesTheContactPage();
-    void companionPageIsHandedOverUnwatched_data();
-    void companionPageIsHandedOverUnwatched();
-    void unreachableDesktopFailsTheCaller_data();
-    void unreachableDesktopFailsTheCaller();
+    void helpAndCompanionPage_data();
+    void helpAndCompanionPage();
 };
 
-void tst_help::helpNamesTheContactPage()
+void tst_help::helpAndCompanionPage_data()
 {
-    FakeDesktop desktop;
-    desktop.expectMessage(
-        QStringLiteral("Questions? Please contact Team Quillmark at https://www.quillmark.example/contact"));
-    showHelp(desktop);
-    QVERIFY(desktop.problems().isEmpty());
-    QVERIFY(desktop.opened.isEmpty());
+    QTest::addColumn<bool>("help");   // or the companion page
+    QTest::addColumn<int>("desktop"); // 0 opens web pages, 1 has no handler for them, 2 is out of reach
+    QTest::addColumn<QStringList>("opened");
+    const QStringList companion{"https://www.quillmark.example/textsearch"};
+    QTest::newRow("Help names the contact page") << true << 0 << QStringList{};
+    QTest::newRow("companion page, opened") << false << 0 << companion;
+    // Handed over unwatched: a refusal is not reported.
+    QTest::newRow("companion page, refused") << false << 1 << companion;
+    // The caller's trap reports it (the window's tests pin where).
+    QTest::newRow("Help, unreachable") << true << 2 << QStringList{};
+    QTest::newRow("companion page, unreachable") << false << 2 << QStringList{};
 }
 
-void tst_help::companionPageIsHandedOverUnwatched_data()
-{
-    QTest::addColumn<bool>("desktopOpensIt");
-    QTest::newRow("opened") << true;
-    // No handler for web addresses: nothing is reported.
-    QTest::newRow("refused") << false;
-}
-
-void tst_help::companionPageIsHandedOverUnwatched()
-{
-    QFETCH(bool, desktopOpensIt);
-    FakeDesktop desktop;
-    desktop.openSucceeds = desktopOpensIt;
-    openCompanionToolPage(desktop);
-    QCOMPARE(desktop.opened, QStringList{QStringLiteral("https://www.quillmark.example/textsearch")});
-    QVERIFY(desktop.shown().isEmpty());
-}
-
-void tst_help::unreachableDesktopFailsTheCaller_data()
-{
-    QTest::addColumn<bool>("help");
-    QTest::newRow("Help") << true;
-    QTest::newRow("companion page") << false;
-}
-
-// The caller's trap reports it (the window's tests pin where).
-void tst_help::unreachableDesktopFailsTheCaller()
+void tst_help::helpAndCompanionPage()
 {
     QFETCH(bool, help);
-    UnreachableDesktop desktop;
-    QVERIFY_THROWS_EXCEPTION(Failure, help ? showHelp(desktop) : openCompanionToolPage(desktop));
-    QVERIFY(desktop.shown().isEmpty());
+    QFETCH(int, desktop);
+    QFETCH(QStringList, opened);
+    const std::unique_ptr<FakeDesktop> fake =
+        desktop == 2 ? std::make_unique<UnreachableDesktop>() : std::make_unique<FakeDesktop>();
+    fake->openSucceeds = desktop == 0;
+    if (help && desktop != 2)
+        fake->expectMessage(
+            QStringLiteral("Questions? Please contact Team Quillmark at https://www.quillmark.example/contact"));
+    if (desktop == 2)
+        QVERIFY_THROWS_EXCEPTION(Failure, help ? showHelp(*fake) : openCompanionToolPage(*fake));
+    else
+        help ? showHelp(*fake) : openCompanionToolPage(*fake);
+    QCOMPARE(fake->opened, opened);
+    QVERIFY2(fake->problems().isEmpty(), qPrintable(fake->problems().join('\n')));
+    QCOMPARE(fake->shown().size(), help && desktop != 2 ? 1 : 0);
 }
 
 QTEST_MAIN(tst_help)

@@ -1,6 +1,8 @@
 #include "FormFixture.h"
+#include "ResultLists.h"
 #include "Skin.h"
 #include "StepTrap.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
@@ -20,14 +22,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QString skinPath(const FormFixture& fixture)
 {
@@ -160,10 +154,8 @@ void tst_look::realMouseMovesReachTheRules()
     QFETCH(QPoint, at);
     QFETCH(PointerState, before);
     QFETCH(PointerState, after);
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
-    form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.setPointerState(before);
     QWidget* target = part(form, control);
@@ -201,13 +193,10 @@ void tst_look::pointerShapeFollowsTheState()
 
 void tst_look::restingOnAResultLineSelectsIt()
 {
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
-    for (const char* line : {"/a/one.txt", "/a/two.txt", "/a/three.txt"})
-        form.resultList().append(QByteArrayView(line));
+    appendLines(form.resultList(), QByteArrayList{"/a/one.txt", "/a/two.txt", "/a/three.txt"});
     form.resultList().showPendingLines();
-    form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QWidget* lines = form.ListView2->viewport();
     const auto moveTo = [&](const QPoint& point) { QTest::mouseMove(form.windowHandle(), lines->mapTo(&form, point)); };

@@ -1,9 +1,10 @@
 #include "FormFixture.h"
+#include "ResultLists.h"
+#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,40 +16,20 @@
 namespace {
 
 // A loaded, shown window over a folder with sub/a.txt in it.
-struct MenuFixture {
-    MenuFixture()
-    {
-        form().Form_Load();
-        form().show();
-        QDir(folder.path()).mkpath(QStringLiteral("sub"));
-        QFile(folder.filePath(QStringLiteral("sub/a.txt"))).open(QIODevice::WriteOnly);
-    }
-
-    Form1& form() { return *fixture.form; }
-    FakeDesktop& desktop() { return fixture.desktop; }
-    QMenu* menuOf(int list) { return list == 1 ? form().ListView1Menu : form().ListView2Menu; }
-    QTableView* list(int number) { return number == 1 ? form().ListView1 : form().ListView2; }
+struct MenuFixture : ShownForm {
+    MenuFixture() { makeTree(walked.path(), {"sub/a.txt"}); }
 
     // A search for "a.txt" in the result form of that option button.
     void search(int option)
     {
-        form().findChild<QRadioButton*>(QStringLiteral("Option%1").arg(option))->setChecked(true);
-        form().folderList().append(folder.path());
-        form().Text1->setText(QStringLiteral("a.txt"));
-        desktop().expectMessage(QStringLiteral("Done."));
-        form().PushButton1->click();
+        form->findChild<QRadioButton*>(QStringLiteral("Option%1").arg(option))->setChecked(true);
+        form->folderList().append(walked.path());
+        form->Text1->setText(QStringLiteral("a.txt"));
+        desktop.expectMessage(QStringLiteral("Done."));
+        form->PushButton1->click();
     }
 
-    QAction* command(int list, const QString& caption)
-    {
-        for (QAction* action : menuOf(list)->actions())
-            if (action->text() == caption)
-                return action;
-        return nullptr;
-    }
-
-    FormFixture fixture;
-    QTemporaryDir folder;
+    QTemporaryDir walked;
 };
 
 } // namespace
@@ -83,9 +64,12 @@ void tst_menus::menuItemsInOrder()
     QFETCH(int, list);
     QFETCH(QStringList, captions);
     MenuFixture menus;
+    menus.rightClick(list);
+    QVERIFY(menus.menuOf(list)->isVisible());
     QStringList shown;
     for (const QAction* action : menus.menuOf(list)->actions())
         shown << (action->isSeparator() ? QString() : action->text());
+    menus.menuOf(list)->hide();
     QCOMPARE(shown, captions);
     // Three full stops, never the one ellipsis character.
     QVERIFY(!shown.join(QString()).contains(QChar(0x2026)));
@@ -114,9 +98,7 @@ void tst_menus::menuOpens()
     MenuFixture menus;
     QTableView* view = menus.list(list);
     if (key == 0) {
-        const QPoint at(10, 10);
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
-        QCoreApplication::sendEvent(view->viewport(), &rightClick);
+        menus.rightClick(list);
     } else {
         view->setFocus();
         QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -124,7 +106,7 @@ void tst_menus::menuOpens()
     QCOMPARE(menus.menuOf(list)->isVisible(), opens);
     QCOMPARE(menus.menuOf(3 - list)->isVisible(), false);
     menus.menuOf(list)->hide();
-    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+    QVERIFY2(menus.desktop.problems().isEmpty(), qPrintable(menus.desktop.problems().join('\n')));
 }
 
 void tst_menus::itemsAreChosenByKeyboard_data()
@@ -150,14 +132,14 @@ void tst_menus::itemsAreChosenByKeyboard()
     QFETCH(QStringList, folders);
     MenuFixture menus;
     menus.search(1);
-    menus.form().resultList().setChecked(0, true);
+    menus.form->resultList().setChecked(0, true);
     const QString caption = QString::fromLatin1(QTest::currentDataTag());
     if (caption.startsWith(QLatin1String("Skip a")))
-        menus.desktop().expectFolderPick(QStringLiteral("/srv/build"));
+        menus.desktop.expectFolderPick(QStringLiteral("/srv/build"));
     else if (caption.startsWith(QLatin1String("Skip Folders")))
-        menus.desktop().expectInput(QStringLiteral("Skip every folder named: "), QStringLiteral("node_modules"));
+        menus.desktop.expectInput(QStringLiteral("Skip every folder named: "), QStringLiteral("node_modules"));
     else if (caption.startsWith(QLatin1String("Export")))
-        menus.desktop().expectSaveFile(QString());
+        menus.desktop.expectSaveFile(QString());
     QTableView* view = menus.list(list);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Menu);
@@ -166,31 +148,36 @@ void tst_menus::itemsAreChosenByKeyboard()
     for (int key : keys)
         QTest::keyClick(menu, Qt::Key(key));
     QVERIFY(!menu->isVisible());
-    QStringList entries;
-    for (qsizetype entry = 0; entry < menus.form().folderList().entryCount(); ++entry)
-        entries << menus.form().folderList().entry(entry);
-    QCOMPARE(entries, folders.replaceInStrings(QStringLiteral("%1"), menus.folder.path()));
-    QCOMPARE(menus.desktop().clipboardData.contains(QStringLiteral("text/uri-list")),
+    QCOMPARE(menus.folderEntries(), folders.replaceInStrings(QStringLiteral("%1"), menus.walked.path()));
+    QCOMPARE(menus.desktop.clipboardData.contains(QStringLiteral("text/uri-list")),
              caption == QLatin1String("Copy Ticked as Files"));
-    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+    QVERIFY2(menus.desktop.problems().isEmpty(), qPrintable(menus.desktop.problems().join('\n')));
 }
 
 void tst_menus::openContainingFolder_data()
 {
     QTest::addColumn<int>("option");
-    QTest::addColumn<QString>("shown"); // empty when greyed; %1 is the folder
-    QTest::newRow("Path and Filename") << 1 << "%1/sub/a.txt";
-    QTest::newRow("Just Filename") << 2 << "";
-    QTest::newRow("Just Path") << 3 << "%1/sub";
-    QTest::newRow("Just Subfolder") << 4 << "";
+    QTest::addColumn<QString>("line");  // the search's one line; %1 is the folder
+    QTest::addColumn<QString>("shown"); // empty when greyed
+    QTest::newRow("Option1, Path and Filename") << 1 << "%1/sub/a.txt"
+                                                << "%1/sub/a.txt";
+    QTest::newRow("Option2, Just Filename") << 2 << "a.txt"
+                                            << "";
+    QTest::newRow("Option3, Just Path") << 3 << "%1/sub"
+                                        << "%1/sub";
+    QTest::newRow("Option4, Just Subfolder") << 4 << "sub"
+                                             << "";
 }
 
 void tst_menus::openContainingFolder()
 {
     QFETCH(int, option);
+    QFETCH(QString, line);
     QFETCH(QString, shown);
     MenuFixture menus;
+    // The window's search reads the option button that is selected.
     menus.search(option);
+    QCOMPARE(lineTexts(menus.form->resultList()), QStringList{line.arg(menus.walked.path())});
     QTableView* view = menus.list(2);
     view->selectRow(0);
     view->setFocus();
@@ -201,21 +188,21 @@ void tst_menus::openContainingFolder()
         open->trigger();
     menus.menuOf(2)->hide();
     const QByteArrayList handed =
-        shown.isEmpty() ? QByteArrayList{} : QByteArrayList{QFile::encodeName(shown.arg(menus.folder.path()))};
-    QCOMPARE(menus.desktop().shownInFileManager, handed);
-    QVERIFY2(menus.desktop().problems().isEmpty(), qPrintable(menus.desktop().problems().join('\n')));
+        shown.isEmpty() ? QByteArrayList{} : QByteArrayList{QFile::encodeName(shown.arg(menus.walked.path()))};
+    QCOMPARE(menus.desktop.shownInFileManager, handed);
+    QVERIFY2(menus.desktop.problems().isEmpty(), qPrintable(menus.desktop.problems().join('\n')));
 }
 
 void tst_menus::resultLinesAreDraggedAsCopies()
 {
     MenuFixture menus;
-    QTableView* results = menus.form().ListView2;
+    QTableView* results = menus.form->ListView2;
     QVERIFY(results->dragEnabled());
     QCOMPARE(results->dragDropMode(), QAbstractItemView::DragOnly);
     QCOMPARE(results->defaultDropAction(), Qt::CopyAction);
     QCOMPARE(results->model()->supportedDragActions(), Qt::DropActions(Qt::CopyAction));
     // Folders are still dropped onto the folder list, and nothing onto the results.
-    QVERIFY(menus.form().ListView1->acceptDrops());
+    QVERIFY(menus.form->ListView1->acceptDrops());
     QVERIFY(!results->acceptDrops());
 }
 

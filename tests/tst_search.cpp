@@ -1,10 +1,15 @@
 #include "SearchHarness.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -14,8 +19,7 @@ struct SearchFixture : SearchHarness<PosixFolderReader> {
     {
         // As the window's load leaves it.
         folders.setHeaderText(QStringLiteral("Folder(s)"));
-        for (int number = 1; number <= files; ++number)
-            QFile(folder.filePath(QStringLiteral("%1.txt").arg(number))).open(QIODevice::WriteOnly);
+        makeTree(folder.path(), numberedFiles(files));
     }
 
     qsizetype lineCount() const { return results.lineCount(); }
@@ -39,15 +43,12 @@ class tst_search : public QObject {
 private slots:
     void closingMessage_data();
     void closingMessage();
-    void stopNestedInAYield();
-    void startNestedInAStoppedRun();
     void secondRunAppendsAfterTheFirst();
     void unusableEntryIsReportedAt130AndSkipped_data();
     void unusableEntryIsReportedAt130AndSkipped();
-    void entryRemovedDuringTheRunIsReportedAt128();
-    void clearResultsDuringASearch();
     void samplesLieBesideTheProgram();
-    void phraseAndOptionChangedDuringARun();
+    void actionDuringARun_data();
+    void actionDuringARun();
 };
 
 void tst_search::closingMessage_data()
@@ -95,48 +96,6 @@ void tst_search::closingMessage()
     QVERIFY2(search.desktop.problems().isEmpty(), qPrintable(search.desktop.problems().join('\n')));
 }
 
-void tst_search::stopNestedInAYield()
-{
-    SearchFixture search(20);
-    bool stopped = false;
-    search.desktop.onYield = [&](long long) {
-        if (!stopped && search.lineCount() == 2) {
-            stopped = true;
-            search.click();
-            QCOMPARE(search.caption, QStringLiteral("Start Searching"));
-            QCOMPARE(search.pointer, PointerState::Busy);
-        }
-    };
-    search.desktop.expectMessage(QStringLiteral("Done."));
-    search.start({search.folder.path(), search.folder.path()}, QStringLiteral("*"));
-    QCOMPARE(search.lineCount(), 2);
-    QCOMPARE(search.folders.headerText(), QStringLiteral("Folder(s)"));
-    QCOMPARE(search.pointer, PointerState::Default);
-    QVERIFY(search.desktop.problems().isEmpty());
-}
-
-void tst_search::startNestedInAStoppedRun()
-{
-    SearchFixture search(20);
-    int clicks = 0;
-    search.desktop.onYield = [&](long long) {
-        // Stop, then Start again before the stopped run has wound down.
-        if (clicks < 2 && search.lineCount() == 2) {
-            ++clicks;
-            search.click();
-        }
-    };
-    // The nested run walks both entries in full; the stopped one leaves its loop after it.
-    search.desktop.expectMessage(QStringLiteral("Done."), [&] { QCOMPARE(search.lineCount(), 42); });
-    search.desktop.expectMessage(QStringLiteral("Done."));
-    search.start({search.folder.path(), search.folder.path()}, QStringLiteral("*"));
-    QCOMPARE(clicks, 2);
-    QCOMPARE(search.lineCount(), 42);
-    QCOMPARE(search.caption, QStringLiteral("Start Searching"));
-    QCOMPARE(search.pointer, PointerState::Default);
-    QVERIFY(search.desktop.problems().isEmpty());
-}
-
 void tst_search::secondRunAppendsAfterTheFirst()
 {
     SearchFixture search(4);
@@ -174,43 +133,6 @@ void tst_search::unusableEntryIsReportedAt130AndSkipped()
     QVERIFY2(search.desktop.problems().isEmpty(), qPrintable(search.desktop.problems().join('\n')));
 }
 
-void tst_search::entryRemovedDuringTheRunIsReportedAt128()
-{
-    SearchFixture search(1);
-    bool removed = false;
-    search.desktop.onYield = [&](long long) {
-        if (removed)
-            return;
-        removed = true;
-        search.folders.removeEntry(1);
-    };
-    search.desktop.expectError(trapText(QStringLiteral("Index out of bounds"), 128));
-    search.desktop.expectMessage(QStringLiteral("Done."));
-    search.start({search.folder.path(), search.folder.path()}, QStringLiteral("*"));
-    QCOMPARE(search.folders.entryCount(), 1);
-    QCOMPARE(search.lineCount(), 1);
-    QVERIFY2(search.desktop.problems().isEmpty(), qPrintable(search.desktop.problems().join('\n')));
-}
-
-void tst_search::clearResultsDuringASearch()
-{
-    SearchFixture search(10);
-    bool cleared = false;
-    search.desktop.onYield = [&](long long) {
-        if (!cleared && search.lineCount() == 3) {
-            cleared = true;
-            search.results.clear();
-            QCOMPARE(search.lineCount(), 0);
-        }
-    };
-    search.desktop.expectMessage(QStringLiteral("Done."));
-    search.start({search.folder.path()}, QStringLiteral("*"));
-    // The walk goes on appending to the emptied list.
-    QCOMPARE(search.lineCount(), 7);
-    QCOMPARE(search.results.rowCount(), 7);
-    QVERIFY(search.desktop.problems().isEmpty());
-}
-
 void tst_search::samplesLieBesideTheProgram()
 {
     // The demonstration search over the samples the build placed beside the program.
@@ -228,35 +150,114 @@ void tst_search::samplesLieBesideTheProgram()
     QVERIFY(search.desktop.problems().isEmpty());
 }
 
-// The phrase is read for each entry and the result form for each matching
-// file, so what is typed or picked during a run shows from there on.
-void tst_search::phraseAndOptionChangedDuringARun()
+// What is done inside a yield of a run, and when.
+enum class During { Stop, StopThenStart, RemoveTheSecondEntry, ClearResults, ChangePhraseAndForm };
+
+void tst_search::actionDuringARun_data()
 {
+    QTest::addColumn<int>("during");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("entries"); // the one folder, listed this often
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<int>("atLines"); // the action runs in yields with this many lines
+    QTest::addColumn<int>("times");   // in this many of them
+    // Right after the action first ran.
+    QTest::addColumn<QString>("captionAfter");
+    QTest::addColumn<PointerState>("pointerAfter");
+    QTest::addColumn<int>("linesAfter");
+    // The boxes of the run, and its end.
+    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QList<int>>("linesAtDone"); // one "Done." each, with the lines then
+    QTest::addColumn<QStringList>("lines");      // patterns; %1 is the folder
+    QTest::addColumn<int>("entriesLeft");
+    const QString any = QStringLiteral("\\d+\\.txt");
+    const PointerState busy = PointerState::Busy;
+    QTest::newRow("Stop") << int(During::Stop) << numberedFiles(20) << 2 << "*" << 2 << 1 << "Start Searching" << busy
+                          << 2 << QStringList{} << QList<int>{2} << QStringList(2, any) << 2;
+    // Start again before the stopped run has wound down: the nested run walks
+    // both entries in full, the stopped one leaves its loop after it.
+    QTest::newRow("Stop, then Start again")
+        << int(During::StopThenStart) << numberedFiles(20) << 2 << "*" << 2 << 2 << "Start Searching" << busy << 2
+        << QStringList{} << QList<int>{42, 42} << QStringList(42, any) << 2;
+    QTest::newRow("the second entry removed, at line 128")
+        << int(During::RemoveTheSecondEntry) << numberedFiles(1) << 2 << "*" << 0 << 1 << "Stop" << busy << 0
+        << QStringList{trapText(QStringLiteral("Index out of bounds"), 128)} << QList<int>{1} << QStringList(1, any)
+        << 1;
+    // The walk goes on appending to the emptied list.
+    QTest::newRow("Clear Results") << int(During::ClearResults) << numberedFiles(10) << 1 << "*" << 3 << 1 << "Stop"
+                                   << busy << 0 << QStringList{} << QList<int>{7} << QStringList(7, any) << 1;
+    // The phrase is read for each entry and the result form for each matching
+    // file: the first entry goes on with "a", its second match already in the new form.
+    QTest::newRow("phrase and form changed")
+        << int(During::ChangePhraseAndForm) << QStringList{"a1.txt", "a2.txt", "b1.doc"} << 2 << "a" << 1 << 1 << "Stop"
+        << busy << 1 << QStringList{} << QList<int>{3} << QStringList{"a\\d\\.txt", "%1/a\\d\\.txt", "%1/b1\\.doc"}
+        << 2;
+}
+
+void tst_search::actionDuringARun()
+{
+    QFETCH(int, during);
+    QFETCH(QStringList, files);
+    QFETCH(int, entries);
+    QFETCH(QString, phrase);
+    QFETCH(int, atLines);
+    QFETCH(int, times);
+    QFETCH(QString, captionAfter);
+    QFETCH(PointerState, pointerAfter);
+    QFETCH(int, linesAfter);
+    QFETCH(QStringList, errors);
+    QFETCH(QList<int>, linesAtDone);
+    QFETCH(QStringList, lines);
+    QFETCH(int, entriesLeft);
     SearchFixture search;
-    for (const char* name : {"a1.txt", "a2.txt", "b1.doc"})
-        QFile(search.folder.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
-    search.option = ResultForm::JustFilename;
-    bool changed = false;
+    makeTree(search.folder.path(), files);
+    int ran = 0;
+    std::optional<std::tuple<QString, PointerState, qsizetype>> after;
     search.desktop.onYield = [&](long long) {
-        if (!changed && search.lineCount() == 1) {
-            changed = true;
+        if (ran == times || search.lineCount() != atLines)
+            return;
+        ++ran;
+        switch (During(during)) {
+        case During::Stop:
+        case During::StopThenStart:
+            search.click();
+            break;
+        case During::RemoveTheSecondEntry:
+            search.folders.removeEntry(1);
+            break;
+        case During::ClearResults:
+            search.results.clear();
+            break;
+        case During::ChangePhraseAndForm:
             search.phraseBox = QStringLiteral(".doc");
             search.option = ResultForm::PathAndFilename;
+            break;
         }
+        if (!after)
+            after.emplace(search.caption, search.pointer, search.lineCount());
     };
-    search.desktop.expectMessage(QStringLiteral("Done."));
-    search.start({search.folder.path(), search.folder.path()}, QStringLiteral("a"));
-    const QString path = search.folder.path() + QLatin1Char('/');
-    QStringList lines;
-    for (const QByteArray& line : search.lines())
-        lines << QString::fromUtf8(line);
-    // The first entry goes on with "a"; its second match already takes the new form.
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(0).front(), QLatin1Char('a'));
-    QVERIFY(!lines.at(0).contains(QLatin1Char('/')));
-    QVERIFY(lines.at(1).startsWith(path + QLatin1Char('a')));
-    QCOMPARE(lines.at(2), path + QStringLiteral("b1.doc"));
-    QVERIFY(search.desktop.problems().isEmpty());
+    for (const QString& error : errors)
+        search.desktop.expectError(error);
+    for (const int linesThen : linesAtDone)
+        search.desktop.expectMessage(QStringLiteral("Done."),
+                                     [&search, linesThen] { QCOMPARE(search.lineCount(), linesThen); });
+    search.start(QStringList(entries, search.folder.path()), phrase);
+
+    QCOMPARE(ran, times);
+    QCOMPARE(after, std::make_optional(std::make_tuple(captionAfter, pointerAfter, qsizetype(linesAfter))));
+    const QByteArrayList found = search.lines();
+    QCOMPARE(found.size(), lines.size());
+    for (qsizetype line = 0; line < found.size(); ++line) {
+        const QRegularExpression pattern(
+            QRegularExpression::anchoredPattern(lines.at(line).arg(QRegularExpression::escape(search.folder.path()))));
+        QVERIFY2(pattern.match(QString::fromUtf8(found.at(line))).hasMatch(), found.at(line).constData());
+    }
+    QCOMPARE(search.results.rowCount(), found.size());
+    QCOMPARE(search.folders.entryCount(), entriesLeft);
+    QCOMPARE(search.folders.headerText(), QStringLiteral("Folder(s)"));
+    QCOMPARE(search.caption, QStringLiteral("Start Searching"));
+    QCOMPARE(search.pointer, PointerState::Default);
+    QVERIFY2(search.desktop.problems().isEmpty(), qPrintable(search.desktop.problems().join('\n')));
 }
 
 QTEST_MAIN(tst_search)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeDesktop.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
@@ -71,9 +72,7 @@ struct SearchHarness : SearchControls {
 
     QStringList sortedLines() const
     {
-        QStringList all;
-        for (const QByteArray& line : lines())
-            all << QString::fromUtf8(line);
+        QStringList all = lineTexts(results);
         all.sort();
         return all;
     }

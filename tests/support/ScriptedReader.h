@@ -1,0 +1,85 @@
+#pragma once
+
+#include "SearchHarness.h"
+#include "TestFiles.h"
+#include "search/FolderReader.h"
+
+#include <QByteArrayList>
+#include <QHash>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+
+// The real reader, except that chosen folders fail with an errno, one
+// folder's listing hangs until released, and listings may take a while that
+// a seed and the path choose, so they finish in a random order.
+class ScriptedReader : public FolderReader {
+public:
+    int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override
+    {
+        const int now = ++inFlight_;
+        for (int seen = maxInFlight_; now > seen && !maxInFlight_.compare_exchange_weak(seen, now);) {
+        }
+        const int result = scriptedRead(folderFd, path, files, subfolders);
+        --inFlight_;
+        return result;
+    }
+
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        isReleased_ = true;
+        released_.notify_all();
+    }
+
+    QByteArrayList readPaths() const
+    {
+        std::lock_guard lock(mutex_);
+        return readPaths_;
+    }
+
+    int maxInFlight() const { return maxInFlight_; }
+
+    // Set before a run.
+    QHash<QByteArray, int> failures;
+    QByteArray hangAt;
+    size_t delaySeed = 0;
+    int maxDelayUs = 0;
+    std::atomic<bool> hanging{false};
+    std::atomic<bool> leftHang{false};
+
+private:
+    int scriptedRead(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders)
+    {
+        if (maxDelayUs > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(qHash(path, delaySeed) % size_t(maxDelayUs)));
+        {
+            std::unique_lock lock(mutex_);
+            readPaths_ << path;
+            if (failures.contains(path))
+                return failures.value(path);
+            if (path == hangAt) {
+                hanging = true;
+                released_.wait(lock, [&] { return isReleased_; });
+            }
+        }
+        const int result = real_.read(folderFd, path, files, subfolders);
+        if (path == hangAt)
+            leftHang = true;
+        return result;
+    }
+
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> maxInFlight_{0};
+    PosixFolderReader real_;
+    mutable std::mutex mutex_;
+    QByteArrayList readPaths_;
+    std::condition_variable released_;
+    bool isReleased_ = false;
+};
+
+using Harness = SearchHarness<ScriptedReader>;
