@@ -27,6 +27,7 @@ int main(int argc, char* argv[])
 {
     try {
         QApplication application(argc, argv);
+        QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Scrivlist"));
         QtDesktop desktop;
         SettingsStore settings;
         Form1 form(Form1Services{desktop, settings, programFolder(), drawOneToHundred});
