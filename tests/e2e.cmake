@@ -6,3 +6,10 @@ add_test(NAME e2e_window
             --exe $<TARGET_FILE:scrivlist> --artifacts ${CMAKE_BINARY_DIR}/artifacts)
 # Every wait inside is bounded; this only catches a hung X server or bus.
 set_tests_properties(e2e_window PROPERTIES TIMEOUT 180)
+
+# The same program on Qt's native Wayland platform, under a headless weston of its own and no X
+# server, driven through accessibility alone. The clipboard and drags need a seat: the X11 run has them.
+add_test(NAME e2e_wayland
+    COMMAND dbus-run-session -- /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/wayland_request.py
+            --exe $<TARGET_FILE:scrivlist>)
+set_tests_properties(e2e_wayland PROPERTIES TIMEOUT 120)
