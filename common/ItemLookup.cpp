@@ -64,7 +64,7 @@ void startLooker(const std::shared_ptr<Lookup>& lookup, std::size_t first, int l
 
 bool itemExists(const QByteArray& path)
 {
-    struct stat status {};
+    struct stat status = {};
     return ::lstat(path.constData(), &status) == 0;
 }
 

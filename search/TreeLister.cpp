@@ -70,7 +70,7 @@ private:
         path_ = reportedFolderPath(folder_);
         if (skip_.skipsWalkOf(path_))
             return;
-        struct stat status {};
+        struct stat status = {};
         if (::stat(folder_.constData(), &status) != 0) {
             deliverFailure(FolderListing::State::NotAFolder, errno);
             return;
