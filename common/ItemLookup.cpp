@@ -35,7 +35,7 @@ void lookFrom(const std::shared_ptr<Lookup>& lookup, std::size_t first, int look
         try {
             exists = lookup->look(lookup->paths[position]);
         } catch (...) {
-            // A look that fails is an item not found.
+            exists = false; // a look that fails is an item not found
         }
         std::lock_guard lock(lookup->mutex);
         if (lookup->looker != looker)

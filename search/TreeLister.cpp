@@ -41,7 +41,7 @@ public:
             // Out of memory here: what is left of the tree is reported as unreadable.
             try {
                 deliverFailure(FolderListing::State::Unreadable, ENOMEM);
-            } catch (...) {
+            } catch (...) { // NOLINT(bugprone-empty-catch): no memory even for that; the walk still ends below
             }
         }
         std::lock_guard lock(shared_->mutex);
