@@ -312,8 +312,9 @@ void tst_look::cursorFileLoadsWithItsHotspot()
     form.Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
     QVERIFY(form.customPointer());
-    QCOMPARE(form.customPointer()->hotSpot(), expected);
-    QCOMPARE(form.customPointer()->pixmap().size(), QSize(32, 32));
+    const QCursor& pointer = form.customPointer().value();
+    QCOMPARE(pointer.hotSpot(), expected);
+    QCOMPARE(pointer.pixmap().size(), QSize(32, 32));
     // Loading changes no pointer; the hand state then shows the image.
     QCOMPARE(form.pointerState(), PointerState::Default);
     form.setPointerState(PointerState::Custom);
@@ -327,10 +328,10 @@ void tst_look::shippedHandCursorPointsWithItsFingertip()
     QVERIFY(QFile::copy(QStringLiteral(SCRIVLIST_EXTRAS_DIR "/HAND-M.CUR"), cursorPath(fixture)));
     fixture.form->Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
-    const std::optional<QCursor>& hand = fixture.form->customPointer();
-    QVERIFY(hand);
-    QCOMPARE(hand->hotSpot(), QPoint(6, 0));
-    QCOMPARE(qAlpha(hand->pixmap().toImage().pixel(hand->hotSpot())), 255);
+    QVERIFY(fixture.form->customPointer());
+    const QCursor& hand = fixture.form->customPointer().value();
+    QCOMPARE(hand.hotSpot(), QPoint(6, 0));
+    QCOMPARE(qAlpha(hand.pixmap().toImage().pixel(hand.hotSpot())), 255);
 }
 
 void tst_look::skinStaysOffWithoutAnOrdinaryFile_data()
