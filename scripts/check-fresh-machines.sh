@@ -199,7 +199,7 @@ run_test_command() {
     # The stage lines and timings here; everything else only should it fail.
     set +e
     in_root env CI=true SCRIVLIST_STAGES="$wanted" bash -c 'cd /root/scrivlist && scripts/test.sh' 2>&1 \
-        | tee "$work/$suite-test.log" | grep -E '^(== |   |Installing: )'
+        | tee "$work/$suite-test.log" | grep --line-buffered -E '^(== |   |Installing: )'
     local status=${PIPESTATUS[0]}
     set -e
     [ "$status" -eq 0 ] || fail "the test command failed on $suite: $(grep -v '^== ' "$work/$suite-test.log" | tail -n 60)"
