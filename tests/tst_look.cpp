@@ -311,10 +311,11 @@ void tst_look::cursorFileLoadsWithItsHotspot()
     Form1& form = *fixture.form;
     form.Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
-    QVERIFY(form.customPointer());
-    const QCursor& pointer = form.customPointer().value();
-    QCOMPARE(pointer.hotSpot(), expected);
-    QCOMPARE(pointer.pixmap().size(), QSize(32, 32));
+    const std::optional<QCursor>& pointer = form.customPointer();
+    if (!pointer)
+        QFAIL("no pointer loaded from the cursor file");
+    QCOMPARE(pointer->hotSpot(), expected);
+    QCOMPARE(pointer->pixmap().size(), QSize(32, 32));
     // Loading changes no pointer; the hand state then shows the image.
     QCOMPARE(form.pointerState(), PointerState::Default);
     form.setPointerState(PointerState::Custom);
@@ -328,10 +329,11 @@ void tst_look::shippedHandCursorPointsWithItsFingertip()
     QVERIFY(QFile::copy(QStringLiteral(SCRIVLIST_EXTRAS_DIR "/HAND-M.CUR"), cursorPath(fixture)));
     fixture.form->Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
-    QVERIFY(fixture.form->customPointer());
-    const QCursor& hand = fixture.form->customPointer().value();
-    QCOMPARE(hand.hotSpot(), QPoint(6, 0));
-    QCOMPARE(qAlpha(hand.pixmap().toImage().pixel(hand.hotSpot())), 255);
+    const std::optional<QCursor>& hand = fixture.form->customPointer();
+    if (!hand)
+        QFAIL("no pointer loaded from the shipped cursor file");
+    QCOMPARE(hand->hotSpot(), QPoint(6, 0));
+    QCOMPARE(qAlpha(hand->pixmap().toImage().pixel(hand->hotSpot())), 255);
 }
 
 void tst_look::skinStaysOffWithoutAnOrdinaryFile_data()
