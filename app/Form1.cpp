@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -77,6 +78,16 @@ protected:
         setCheckState(next);
     }
 };
+
+// Rendered sizes of the icon, so no SVG plugin is needed to show it (some releases ship that plugin apart).
+QIcon applicationIcon()
+{
+    const QDir sizes(QStringLiteral(":/icons"), QStringLiteral("*.png"));
+    QIcon icon;
+    for (const QString& name : sizes.entryList())
+        icon.addFile(sizes.filePath(name));
+    return icon;
+}
 
 QFont arialBold(qreal pointSize)
 {
@@ -329,7 +340,12 @@ void Form1::routeEvents(QWidget* control, HoverTarget hover)
 
 void Form1::wireEvents()
 {
+    // Every change of the state counts, the greyed one too; Qt 6.7 renamed the signal that says so.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(Check5, &QCheckBox::checkStateChanged, this, [this] { Check5_Click(); });
+#else
     connect(Check5, &QCheckBox::stateChanged, this, [this] { Check5_Click(); });
+#endif
     // An option's click is its selection; the one that loses it says nothing.
     const std::pair<QRadioButton*, void (Form1::*)()> options[] = {
         {Option1, &Form1::Option1_Click},
@@ -477,7 +493,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::showCentered()
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    // Wayland leaves placement to the compositor and ignores a move.
+    const bool placedByCompositor = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr && !placedByCompositor)
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     show();
     ListView1->setFocus();
@@ -530,7 +548,7 @@ void Form1::Form_Load()
     StepTrap trap = trapFor("Form_Load");
     trap.step(100, [&] { ApplySkin(); });
     trap.step(104, [&] { setWindowTitle(ProductName); });
-    trap.step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/scrivlist.svg"))); });
+    trap.step(104, [&] { setWindowIcon(applicationIcon()); });
     trap.step(104, [&] { QCoreApplication::setApplicationName(deriveAppTitle(ProductName)); });
     const QString cursorPath = services_.programFolder + QStringLiteral("/HAND-M.CUR");
     if (trap.test(106, [&] { return FileExists(cursorPath); }))

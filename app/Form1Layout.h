@@ -12,11 +12,15 @@
 using ControlSlot = std::variant<QPushButton * Form1::*, QTableView * Form1::*, QGroupBox * Form1::*,
                                  QLineEdit * Form1::*, QCheckBox * Form1::*, QRadioButton * Form1::*>;
 
+// The frame a control sits in: nullptr for the window's client area. (Named, as formatters of
+// different versions space a bare member pointer differently.)
+using ContainerSlot = QGroupBox* Form1::*;
+
 struct ControlPlacement {
     const char* name;
     ControlSlot slot;
     const char* caption;
-    QGroupBox* Form1::*container; // nullptr: the window's client area
+    ContainerSlot container;
     int left;
     int top;
     int width;

@@ -8,6 +8,6 @@ bool FileExists(const QString& path) noexcept
 {
     if (path.isEmpty())
         return false;
-    struct stat info {};
+    struct stat info = {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }

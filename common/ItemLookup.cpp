@@ -87,19 +87,19 @@ struct ItemLookup::Shared {
 
 bool itemExists(const QByteArray& path)
 {
-    struct stat status {};
+    struct stat status = {};
     return ::lstat(path.constData(), &status) == 0;
 }
 
 bool targetExists(const QByteArray& path)
 {
-    struct stat status {};
+    struct stat status = {};
     return ::stat(path.constData(), &status) == 0;
 }
 
 bool isFolder(const QByteArray& path)
 {
-    struct stat status {};
+    struct stat status = {};
     return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 

@@ -15,12 +15,14 @@ constexpr int ClipboardAttempts = 1000;
 bool tryRepeatedly(const std::function<bool()>& attempt)
 {
     for (int tries = 0; tries < ClipboardAttempts; ++tries) {
+        bool done = false;
         try {
-            if (attempt())
-                return true;
+            done = attempt();
         } catch (const std::exception&) {
-            // a failed attempt like any other
+            done = false; // a failed attempt like any other
         }
+        if (done)
+            return true;
     }
     return false;
 }

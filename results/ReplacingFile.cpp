@@ -59,7 +59,7 @@ QByteArray fitted(const QByteArray& name, qsizetype bytes)
 // so two saves in one program keep apart as well. 0, or why it was refused.
 int lockWholeFile(int fd, short type)
 {
-    struct flock lock {};
+    struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
@@ -107,7 +107,7 @@ public:
         const qsizetype partialNameMax = std::min<qsizetype>(nameMax, NAME_MAX);
         partialStem_ = folder + "/." + fitted(name, partialNameMax - 2 - PartialMarkBytes) + PartialMark;
 
-        struct stat old {};
+        struct stat old = {};
         const bool replacing = ::stat(target_.constData(), &old) == 0;
         // A file its owner made read-only is not replaced behind their back.
         if (replacing && ::faccessat(AT_FDCWD, target_.constData(), W_OK, AT_EACCESS) != 0)
@@ -185,7 +185,7 @@ private:
             // Refused: another save found it unlocked, took it for stale and
             // removes it. A file system without locks still saves.
             const int locked = lockWholeFile(created.get(), F_WRLCK);
-            struct stat status {};
+            struct stat status = {};
             if (locked == EAGAIN || locked == EACCES || (::fstat(created.get(), &status) == 0 && status.st_nlink == 0))
                 return EEXIST;
             fd_ = std::move(created);
@@ -200,8 +200,8 @@ private:
         for (int slot = 1; slot <= PartialSlots; ++slot) {
             const QByteArray name = partialName(slot);
             const Descriptor stale(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-            struct stat opened {};
-            struct stat named {};
+            struct stat opened = {};
+            struct stat named = {};
             if (stale.valid() && ::fstat(stale.get(), &opened) == 0 && S_ISREG(opened.st_mode)
                 && lockWholeFile(stale.get(), F_RDLCK) == 0 && ::lstat(name.constData(), &named) == 0
                 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)

@@ -33,10 +33,13 @@ deb="build/scrivlist_${version}_$(dpkg --print-architecture).deb"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-# Run-time needs (fonts, SVG plugins) and what dpkg-shlibdeps found in the binary.
-for needed in fonts-liberation libqt6svg6 libqt6widgets6 libqt6dbus6 libc6; do
+# The run-time font and what dpkg-shlibdeps found in the binary; nothing of Qt's private API, whose
+# package name changes with every Qt release and would tie the package to one Debian release.
+for needed in fonts-liberation libqt6widgets6 libqt6dbus6 libc6; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
+! grep -qE 'qt6-[a-z]+-abi' <<<"$depends" || fail "Depends names Qt's private API: $depends"
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends is not qt6-wayland"
 
 echo "== lintian"
 lintian --fail-on error "$deb"

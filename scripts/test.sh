@@ -2,9 +2,21 @@
 # Installs what is missing, checks the format, builds, runs every test, builds and checks the
 # Debian package, then clang-tidy, the whole suite again under ASan + UBSan and under TSan, and
 # a short run of every fuzz target.
+# Last, the package and the test command on fresh Debian 12 and 13 roots (needs root and the mirror).
 # Any failure ends the run; the time of every stage is printed at the end.
+# SCRIVLIST_STAGES="install format build tests" runs only the stages named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+all_stages=(install format build tests package tidy sanitizers tsan fuzz fresh)
+read -ra chosen_stages <<<"${SCRIVLIST_STAGES:-${all_stages[*]}}"
+for name in "${chosen_stages[@]}"; do
+    [[ " ${all_stages[*]} " == *" $name "* ]] || {
+        echo "test.sh: no stage '$name' (stages: ${all_stages[*]})" >&2
+        exit 2
+    }
+done
+wanted() { [[ " ${chosen_stages[*]} " == *" $1 "* ]]; }
 
 timings=()
 current=""
@@ -34,37 +46,66 @@ summary() {
 }
 trap summary EXIT
 
-stage "install"
-scripts/install-deps.sh
+echo "== stages: ${chosen_stages[*]}"
+
+if wanted install; then
+    stage "install"
+    scripts/install-deps.sh test
+fi
 
 # Seconds, so first: an unformatted file fails before anything is built.
-stage "format"
-scripts/check-format.sh
-
-stage "build"
-werror=OFF
-if [ "${CI:-}" = "true" ]; then
-    werror=ON
+if wanted format; then
+    stage "format"
+    scripts/check-format.sh
 fi
-scripts/build.sh build -DSCRIVLIST_WERROR="$werror"
 
-stage "tests"
-ctest --test-dir build --output-on-failure -j2
+if wanted build; then
+    stage "build"
+    werror=OFF
+    if [ "${CI:-}" = "true" ]; then
+        werror=ON
+    fi
+    scripts/build.sh build -DSCRIVLIST_WERROR="$werror"
+fi
+
+if wanted tests; then
+    stage "tests"
+    ctest --test-dir build --output-on-failure -j2
+fi
 
 # The Debian package from its own Release build, checked unpacked in a throwaway root.
-stage "package"
-scripts/check-package.sh
+if wanted package; then
+    stage "package"
+    scripts/check-package.sh
+fi
 
-stage "tidy"
-scripts/tidy.sh build
+if wanted tidy; then
+    stage "tidy"
+    scripts/tidy.sh build
+fi
 
-stage "sanitizers"
-scripts/sanitize.sh build-asan
+if wanted sanitizers; then
+    stage "sanitizers"
+    scripts/sanitize.sh build-asan
+fi
 
-stage "tsan"
-scripts/tsan.sh build-tsan
+if wanted tsan; then
+    stage "tsan"
+    scripts/tsan.sh build-tsan
+fi
 
-stage "fuzz"
-scripts/fuzz.sh
+if wanted fuzz; then
+    stage "fuzz"
+    scripts/fuzz.sh
+fi
+
+# The package installed and started on fresh Debian 12 and 13 roots, and this command's first stages
+# run in the Debian 13 one.
+if wanted fresh; then
+    stage "fresh"
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" scripts/check-fresh-machines.sh
+fi
 
 end_stage

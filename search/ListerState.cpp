@@ -27,7 +27,7 @@ constexpr std::chrono::microseconds LongWait{100};
 long waitsOfThisThread()
 {
 #ifdef RUSAGE_THREAD
-    struct rusage usage {};
+    struct rusage usage = {};
     return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
 #else
     return 0;
@@ -38,7 +38,7 @@ long waitsOfThisThread()
 
 FolderIdentity identityOf(int fd)
 {
-    struct stat status {};
+    struct stat status = {};
     if (::fstat(fd, &status) != 0)
         return {};
     return {status.st_dev, status.st_ino};

@@ -42,7 +42,7 @@ public:
             // Out of memory here: what is left of the tree is reported as unreadable.
             try {
                 deliverFailure(FolderListing::State::Unreadable, ENOMEM);
-            } catch (...) {
+            } catch (...) { // NOLINT(bugprone-empty-catch): no memory even for that; the walk still ends below
             }
         }
         std::lock_guard lock(shared_->mutex);
@@ -125,7 +125,7 @@ private:
     std::pair<FolderListing::State, int> openOwnFolder(UniqueFd& fd, NameList& files, NameList& subfolders)
     {
         const BackgroundThreads::SlowCall call(fileSystem_);
-        struct stat status {};
+        struct stat status = {};
         if (::stat(folder_.constData(), &status) != 0)
             return {FolderListing::State::NotAFolder, errno};
         if (!S_ISDIR(status.st_mode))

@@ -122,16 +122,13 @@ void tst_dialogs::entriesAreShownWithoutOpeningThem()
     QVERIFY(model != nullptr);
     const QModelIndex shown = model->index(folder.path());
     QTRY_COMPARE(model->rowCount(shown), names.size());
-    QStringList typesShown;
-    QTRY_VERIFY((typesShown =
-                     [&] {
-                         QStringList all;
-                         for (int row = 0; row < model->rowCount(shown); ++row)
-                             all << model->type(model->index(row, 0, shown));
-                         return all;
-                     }())
-                    .count(QString())
-                == 0);
+    const auto typesShown = [&] {
+        QStringList all;
+        for (int row = 0; row < model->rowCount(shown); ++row)
+            all << model->type(model->index(row, 0, shown));
+        return all;
+    };
+    QTRY_VERIFY(typesShown().count(QString()) == 0);
 
     QVERIFY(!rescue.rescued());
     QCOMPARE(watch.opened(), QStringList());

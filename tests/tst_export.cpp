@@ -144,7 +144,7 @@ int lockedElsewhere(const QString& path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    struct flock lock {};
+    struct flock lock = {};
     lock.l_type = F_RDLCK;
     const int refused = ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
     ::close(fd);

@@ -128,7 +128,7 @@ void tst_handover::urlMapsBackToTheExactBytes()
     const QByteArray back = QByteArray::fromPercentEncoding(url);
     QCOMPARE(back, path);
     // What a file manager reads from it opens the real file.
-    struct stat status {};
+    struct stat status = {};
     QCOMPARE(::stat(back.constData(), &status), 0);
 }
 

@@ -300,9 +300,11 @@ void tst_look::cursorFileLoadsWithItsHotspot()
     Form1& form = *fixture.form;
     form.Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
-    QVERIFY(form.customPointer());
-    QCOMPARE(form.customPointer()->hotSpot(), expected);
-    QCOMPARE(form.customPointer()->pixmap().size(), QSize(32, 32));
+    const std::optional<QCursor>& pointer = form.customPointer();
+    if (!pointer)
+        QFAIL("no pointer loaded from the cursor file");
+    QCOMPARE(pointer->hotSpot(), expected);
+    QCOMPARE(pointer->pixmap().size(), QSize(32, 32));
     // Loading changes no pointer; the hand state then shows the image.
     QCOMPARE(form.pointerState(), PointerState::Default);
     form.setPointerState(PointerState::Custom);
@@ -317,7 +319,8 @@ void tst_look::shippedHandCursorPointsWithItsFingertip()
     fixture.form->Form_Load();
     QVERIFY(fixture.desktop.problems().isEmpty());
     const std::optional<QCursor>& hand = fixture.form->customPointer();
-    QVERIFY(hand);
+    if (!hand)
+        QFAIL("no pointer loaded from the shipped cursor file");
     QCOMPARE(hand->hotSpot(), QPoint(6, 0));
     QCOMPARE(qAlpha(hand->pixmap().toImage().pixel(hand->hotSpot())), 255);
 }

@@ -20,8 +20,8 @@ import time
 import traceback
 import urllib.parse
 
-from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, click,
-                           click_at, is_checked, press_keys, read_clipboard, read_settings, table_rows, text_of)
+from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, Steps, click,
+                           click_at, expect, is_checked, press_keys, read_clipboard, read_settings, table_rows, text_of)
 
 CAPTION = "Scrivlist Software"
 SECTION = "Scrivlist%20Software"
@@ -46,23 +46,6 @@ TREE = {
 
 def overtime(_signal, _frame):
     raise DriverFailure(f"the whole drive took longer than {OVERALL_LIMIT_SECONDS} s")
-
-
-class Steps:
-    """Names each step as it runs, so a failure says where it happened."""
-
-    def __init__(self):
-        self.started = time.monotonic()
-        self.current = "setting up"
-
-    def __call__(self, name):
-        self.current = name
-        print(f"[{time.monotonic() - self.started:6.1f} s] {name}", flush=True)
-
-
-def expect(condition, message):
-    if not condition:
-        raise DriverFailure(message)
 
 
 def make_tree(root):

@@ -1,9 +1,12 @@
-"""Drives the built program in a real X window from outside, as a person would.
+"""Drives the built program in a real window from outside, as a person would.
 
-Controls are found through the accessibility bus (AT-SPI) and used with the
-real pointer and keyboard (xdotool, XTEST); X properties and the close request
-go through python-xlib; the clipboard is read with xclip. Every wait is
-bounded and fails with a message that says what did not happen.
+Controls are found through the accessibility bus (AT-SPI). Under X11 they are
+used with the real pointer and keyboard (xdotool, XTEST); X properties and the
+close request go through python-xlib; the clipboard is read with xclip. Under
+Wayland, where no client may move the pointer or type into another, buttons are
+pressed through their accessible action and lines are filled through their
+editable text. Every wait is bounded and fails with a message that says what
+did not happen.
 """
 
 import os
@@ -54,6 +57,23 @@ def wait_until(what, probe, timeout=10.0, watch=None):
         time.sleep(POLL_SECONDS)
 
 
+def expect(condition, message):
+    if not condition:
+        raise DriverFailure(message)
+
+
+class Steps:
+    """Names each step as it runs, so a failure says where it happened."""
+
+    def __init__(self):
+        self.started = time.monotonic()
+        self.current = "setting up"
+
+    def __call__(self, name):
+        self.current = name
+        print(f"[{time.monotonic() - self.started:6.1f} s] {name}", flush=True)
+
+
 def run_tool(*args, timeout=10.0):
     try:
         done = subprocess.run(args, capture_output=True, timeout=timeout)
@@ -96,7 +116,20 @@ def is_checked(node):
 
 
 def text_of(node):
-    return node.get_text(0, node.get_character_count())
+    # Through the interface itself: newer libatspi also has Accessible.get_text(), which takes no range.
+    return Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
+
+
+def press(node):
+    """Presses a button through its accessible action, as a screen reader would."""
+    if not Atspi.Action.do_action(node, 0):
+        raise DriverFailure(f"'{node.get_name()}' refused its action")
+
+
+def fill(node, text):
+    """Replaces a line's text through its editable text, as a screen reader would."""
+    if not Atspi.EditableText.set_text_contents(node, text):
+        raise DriverFailure(f"'{node.get_name()}' refused the text {text!r}")
 
 
 def centre(node):
@@ -197,8 +230,9 @@ class ProgramWindow:
 
         self.app = self.wait("the program on the accessibility bus", own_application, timeout)
         self.frame = self.wait(f"the window '{caption}'", lambda: self.top_window(caption), timeout)
-        self.x_window = self.wait(f"the X window '{caption}'", lambda: self.session.x.find_window(self.pid, caption),
-                                  timeout)
+        if self.session.x is not None:
+            self.x_window = self.wait(f"the X window '{caption}'",
+                                      lambda: self.session.x.find_window(self.pid, caption), timeout)
         return self.frame
 
     def top_windows(self, name=None):
@@ -247,6 +281,13 @@ class ProgramWindow:
             except DriverFailure:
                 continue
         raise DriverFailure(f"the dialog '{caption}' stayed open after typing {text!r} and Return")
+
+    def answer_dialog_by_bus(self, caption, text, button):
+        """Fills the dialog's one line with text and presses its button, through accessibility only."""
+        dialog = self.wait_for_window(caption)
+        fill(self.wait(f"the line of the dialog '{caption}'", lambda: find_one(dialog, Atspi.Role.TEXT)), text)
+        press(find_one(dialog, Atspi.Role.PUSH_BUTTON, button))
+        self.wait_window_gone(caption)
 
     def add_folder(self, folder):
         """Add Folder to Search, then the folder typed into the picker."""
@@ -426,9 +467,12 @@ class Session:
     """A fresh, private world for the program: configuration, home and runtime
     folders of its own, a desktop without an environment of its own (so Qt's own
     dialogs show), and a web-page opener that opens nothing: about one start in a
-    hundred hands the maker's page to it, and no browser is there to take it."""
+    hundred hands the maker's page to it, and no browser is there to take it.
 
-    def __init__(self, exe):
+    platform is Qt's platform plugin: "xcb" on the X server of DISPLAY, or
+    "wayland" on the compositor that wayland_display names, with no X at all."""
+
+    def __init__(self, exe, platform="xcb", wayland_display=None):
         self.exe = os.path.abspath(exe)
         self.root = os.path.realpath(tempfile.mkdtemp(prefix="scrivlist-e2e-"))
         self.config = self.folder("config")
@@ -437,7 +481,9 @@ class Session:
         os.chmod(self.runtime, 0o700)
         self.bin = self.folder("bin")
         self._write_opener()
-        self.x = XServer()
+        self.platform = platform
+        self.wayland_display = wayland_display
+        self.x = XServer() if platform == "xcb" else None
         self.windows = []
 
     def folder(self, *parts):
@@ -456,13 +502,15 @@ class Session:
         os.chmod(opener, 0o755)
 
     def environment(self):
+        # Only the display of the chosen platform, so Qt cannot fall back to another.
+        display = ("WAYLAND_DISPLAY",) if self.platform == "xcb" else ("DISPLAY", "XAUTHORITY")
         env = {key: value for key, value in os.environ.items()
                if key not in ("XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE",
-                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "SESSION_MANAGER")}
+                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "SESSION_MANAGER") + display}
         env.update({
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "QT_ACCESSIBILITY": "1",
-            "QT_QPA_PLATFORM": "xcb",
+            "QT_QPA_PLATFORM": self.platform,
             "XDG_CONFIG_HOME": self.config,
             "XDG_CACHE_HOME": self.folder("cache"),
             "XDG_DATA_HOME": self.folder("data-home"),
@@ -472,6 +520,8 @@ class Session:
             "LANG": "C.UTF-8",
             "LC_ALL": "C.UTF-8",
         })
+        if self.wayland_display is not None:
+            env["WAYLAND_DISPLAY"] = self.wayland_display
         return env
 
     def start(self, caption, arguments=()):

@@ -87,7 +87,7 @@ QStringList FakeDesktop::shownTexts(Kind kind) const
 std::optional<FakeDesktop::Expected> FakeDesktop::take(Kind kind, const QString& text)
 {
     shown_.append({kind, text});
-    if (script_.empty() || script_.front().kind != kind || (script_.front().text && *script_.front().text != text)) {
+    if (script_.empty() || script_.front().kind != kind || script_.front().text.value_or(text) != text) {
         unexpected_ << QStringLiteral("unexpected %1: %2").arg(QLatin1String(kindName(kind)), text);
         return std::nullopt;
     }
