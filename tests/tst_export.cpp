@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -206,12 +207,20 @@ struct Save {
             };
         else if (fault == FullDisk)
             open = [this](const QString& path) { return std::make_unique<FullDiskFile>(path, opener); };
-        else if (fault == LineRemoved)
-            // At the second yield of the writing: the existence check before it may yield too.
-            desktop.onYield = [this, writing = 0](long long) mutable {
-                if (pointers.contains(PointerState::Busy) && ++writing == 2)
+        else if (fault == LineRemoved) {
+            // At the second yield once the file is open: the existence check and the wait for the
+            // opening may yield too, as often as the helper takes.
+            auto opened = std::make_shared<std::atomic<bool>>(false);
+            open = [this, opened](const QString& path) {
+                auto file = opener(path);
+                *opened = true;
+                return file;
+            };
+            desktop.onYield = [this, opened, writing = 0](long long) mutable {
+                if (*opened && ++writing == 2)
                     list.removeLine(2);
             };
+        }
         const auto record = [this](PointerState pointer) { pointers << pointer; };
         std::optional<FileSizeCap> cap;
         if (fault == FileSizeLimit)
