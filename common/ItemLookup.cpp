@@ -43,9 +43,8 @@ struct ItemLookup::Shared {
     {
         looker = BackgroundThreads::instance().newWork();
         looking.reset();
-        if (next < paths.size() && !BackgroundThreads::instance().start(looker, "scriv-look", [self, work = looker] {
-                self->lookAll(work);
-            }))
+        const auto lookAll = [self, work = looker] { self->lookAll(work); };
+        if (next < paths.size() && !BackgroundThreads::instance().start(looker, "scriv-look", lookAll))
             while (next < paths.size())
                 setAnswer(next++, Answer::NotAnswering);
     }

@@ -60,8 +60,8 @@ void FolderListActions::addDroppedFolders(StepTrap& trap, const QList<QUrl>& url
                 local << url.toLocalFile();
                 paths.push_back(QFile::encodeName(local.constLast()));
             }
-        const std::vector<bool> found = lookUpItems(
-            paths, [this] { desktop_.yieldToEventLoop(); }, hooks_.folderLooks);
+        const auto yield = [this] { desktop_.yieldToEventLoop(); };
+        const std::vector<bool> found = lookUpItems(paths, yield, hooks_.folderLooks);
         for (qsizetype item = 0; item < local.size(); ++item)
             if (found[size_t(item)])
                 folders << local.at(item);

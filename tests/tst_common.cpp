@@ -308,8 +308,9 @@ void tst_common::itemLookupNeverHangs()
     long long waits = 0;
     const ItemLooks scripted{looks.look(), std::chrono::milliseconds(30),
                              [](const QByteArray& path) { return path.mid(path.indexOf('@')); }};
-    const std::vector<bool> answer = lookUpItems(
-        std::vector<QByteArray>(paths.begin(), paths.end()), [&] { ++waits; }, scripted);
+    const auto countWait = [&] { ++waits; };
+    const std::vector<bool> answer =
+        lookUpItems(std::vector<QByteArray>(paths.begin(), paths.end()), countWait, scripted);
     QCOMPARE(QList<bool>(answer.begin(), answer.end()), found);
     QVERIFY(looks.started() <= looksAtMost);
     // Whoever waited for a hung look was let run meanwhile.
