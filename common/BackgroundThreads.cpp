@@ -90,8 +90,7 @@ bool BackgroundThreads::start(const std::shared_ptr<Work>& work, const char* nam
             currentThread = &self;
             try {
                 body();
-            } catch (...) {
-                // The work reports its own failures; nothing may end the process here.
+            } catch (...) { // NOLINT(bugprone-empty-catch): the work reports its own failures; none may end the process
             }
             currentThread = nullptr;
             std::lock_guard lock(state_->mutex);

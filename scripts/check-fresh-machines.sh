@@ -13,14 +13,14 @@
 # Usage: sudo scripts/check-fresh-machines.sh [bookworm|trixie...]   (default: both)
 # Environment:
 #   SCRIVLIST_FRESH_CACHE   the cache folder (default /var/cache/scrivlist-fresh-roots)
-#   SCRIVLIST_FRESH_STAGES  the test command's stages in the Debian 13 root (default: install format build
-#                           tests; "all" for every one but this check)
+#   SCRIVLIST_FRESH_STAGES  the test command's stages in the Debian 13 root (default "all": every one but
+#                           this check; or a list such as "install format build tests")
 #   SCRIVLIST_MIRROR        the Debian mirror (default http://deb.debian.org/debian)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cache=${SCRIVLIST_FRESH_CACHE:-/var/cache/scrivlist-fresh-roots}
-stages=${SCRIVLIST_FRESH_STAGES:-install format build tests}
+stages=${SCRIVLIST_FRESH_STAGES:-all}
 mirror=${SCRIVLIST_MIRROR:-http://deb.debian.org/debian}
 suites=("$@")
 [ ${#suites[@]} -gt 0 ] || suites=(bookworm trixie)
@@ -71,16 +71,25 @@ undo_mounts() {
     done
     mounts=()
 }
-program_pid=""
+# Ends every process whose root is the given folder: what a chroot started, wrappers or not.
+end_processes_in() {
+    local folder=$1 proc pids=()
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/root" 2>/dev/null)" = "$folder" ] && pids+=("${proc#/proc/}")
+    done
+    [ ${#pids[@]} -gt 0 ] || return 0
+    kill "${pids[@]}" 2>/dev/null || true
+    sleep 1
+    kill -KILL "${pids[@]}" 2>/dev/null || true
+}
+root=""
 finish() {
     local status=$?
     if [ $status -ne 0 ] && [ -n "$step_name" ]; then
         echo "== $step_name FAILED"
     fi
     end_step
-    if [ -n "$program_pid" ]; then
-        kill "$program_pid" 2>/dev/null || true
-    fi
+    [ -z "$root" ] || end_processes_in "$root"
     undo_mounts
     if [ -n "$work" ]; then
         # Never delete through a mount left behind: that would reach into this machine's /dev.
@@ -177,13 +186,13 @@ start_program() {
     in_root install -d -m 700 /tmp/start/runtime
     in_root env QT_QPA_PLATFORM=offscreen HOME=/tmp/start/home XDG_CONFIG_HOME=/tmp/start/config \
         XDG_RUNTIME_DIR=/tmp/start/runtime scrivlist >"$work/$suite-program.log" 2>&1 &
-    program_pid=$!
+    local started=$!
     sleep 3
-    kill -0 "$program_pid" 2>/dev/null || fail "on $suite the program ended within 3 s: $(cat "$work/$suite-program.log")"
+    kill -0 "$started" 2>/dev/null || fail "on $suite the program ended within 3 s: $(cat "$work/$suite-program.log")"
     [ -f "$root/tmp/start/config/Quillmark.conf" ] || fail "on $suite the window did not load: no settings written"
-    kill "$program_pid"
-    wait "$program_pid" || true
-    program_pid=""
+    # $started is the shell around chroot; the program itself is ended through the root it runs in.
+    end_processes_in "$root"
+    wait "$started" || true
     [ ! -s "$work/$suite-program.log" ] || fail "on $suite the program printed: $(cat "$work/$suite-program.log")"
     echo "ran 3 s on Debian $(cat "$root/etc/debian_version"), printed nothing, wrote its settings"
     end_step
@@ -195,7 +204,7 @@ run_test_command() {
     git clone -q "$PWD" "$root/root/scrivlist"
     echo "clone of $(git rev-parse --short HEAD)$(git diff --quiet HEAD || echo ', uncommitted changes left out')"
     local wanted=$stages
-    [ "$wanted" != all ] || wanted="install format build tests package tidy sanitizers fuzz"
+    [ "$wanted" != all ] || wanted=$(scripts/test.sh --list-stages | sed 's/ *\bfresh\b//')
     # The stage lines and timings here; everything else only should it fail.
     set +e
     in_root env CI=true SCRIVLIST_STAGES="$wanted" bash -c 'cd /root/scrivlist && scripts/test.sh' 2>&1 \
@@ -214,6 +223,7 @@ for suite in "${suites[@]}"; do
     if [ "$suite" = trixie ]; then
         run_test_command "$suite"
     fi
+    end_processes_in "$root"
     undo_mounts
 done
 echo "== fresh machines passed: ${suites[*]}"

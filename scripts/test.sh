@@ -4,11 +4,15 @@
 # a short run of every fuzz target.
 # Last, the package and the test command on fresh Debian 12 and 13 roots (needs root and the mirror).
 # Any failure ends the run; the time of every stage is printed at the end.
-# SCRIVLIST_STAGES="install format build tests" runs only the stages named.
+# SCRIVLIST_STAGES="install format build tests" runs only the stages named; --list-stages prints them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 all_stages=(install format build tests package tidy sanitizers tsan fuzz fresh)
+if [ "${1:-}" = --list-stages ]; then
+    echo "${all_stages[*]}"
+    exit 0
+fi
 read -ra chosen_stages <<<"${SCRIVLIST_STAGES:-${all_stages[*]}}"
 for name in "${chosen_stages[@]}"; do
     [[ " ${all_stages[*]} " == *" $name "* ]] || {
@@ -99,8 +103,8 @@ if wanted fuzz; then
     scripts/fuzz.sh
 fi
 
-# The package installed and started on fresh Debian 12 and 13 roots, and this command's first stages
-# run in the Debian 13 one.
+# The package installed and started on fresh Debian 12 and 13 roots, and every other stage of this
+# command run again in the Debian 13 one.
 if wanted fresh; then
     stage "fresh"
     as_root=()
