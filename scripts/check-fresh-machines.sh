@@ -159,9 +159,10 @@ open_root() {
 }
 
 # Runs a command as root inside the root, in a plain environment.
+plain_env=(/usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
+    LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive)
 in_root() {
-    chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
-        LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive "$@"
+    chroot "$root" "${plain_env[@]}" "$@"
 }
 
 install_package() {
@@ -184,14 +185,14 @@ start_program() {
     step "$suite: start it (offscreen) and check it runs"
     in_root mkdir -p /tmp/start/home /tmp/start/config
     in_root install -d -m 700 /tmp/start/runtime
-    in_root env QT_QPA_PLATFORM=offscreen HOME=/tmp/start/home XDG_CONFIG_HOME=/tmp/start/config \
-        XDG_RUNTIME_DIR=/tmp/start/runtime scrivlist >"$work/$suite-program.log" 2>&1 &
+    # Each command execs the next, so the process started is the program itself.
+    (exec chroot "$root" "${plain_env[@]}" QT_QPA_PLATFORM=offscreen HOME=/tmp/start/home \
+        XDG_CONFIG_HOME=/tmp/start/config XDG_RUNTIME_DIR=/tmp/start/runtime scrivlist) >"$work/$suite-program.log" 2>&1 &
     local started=$!
     sleep 3
     kill -0 "$started" 2>/dev/null || fail "on $suite the program ended within 3 s: $(cat "$work/$suite-program.log")"
     [ -f "$root/tmp/start/config/Quillmark.conf" ] || fail "on $suite the window did not load: no settings written"
-    # $started is the shell around chroot; the program itself is ended through the root it runs in.
-    end_processes_in "$root"
+    kill "$started"
     wait "$started" || true
     [ ! -s "$work/$suite-program.log" ] || fail "on $suite the program printed: $(cat "$work/$suite-program.log")"
     echo "ran 3 s on Debian $(cat "$root/etc/debian_version"), printed nothing, wrote its settings"
