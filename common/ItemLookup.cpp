@@ -78,6 +78,8 @@ struct ItemLookup::Shared {
     // Under the lock: the look under way hangs; it does not answer, and the rest go on without it.
     void giveUpHungLook(const std::shared_ptr<Shared>& self)
     {
+        if (!looking)
+            return;
         looker->giveUp(BackgroundThreads::Work::Reason::Hung);
         setAnswer(*looking, Answer::NotAnswering);
         startLooker(self);
