@@ -34,9 +34,8 @@ bool SearchFolder::open()
     return true;
 }
 
-void SearchFolder::run(const QString& phrase)
+void SearchFolder::run(const PhraseMatcher& matcher)
 {
-    const PhraseMatcher matcher(phrase);
     // Stop is honoured before each file and before each subfolder.
     while (searchListing(matcher) && !stopRequested() && awaitListing()) {
     }

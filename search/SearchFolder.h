@@ -42,7 +42,7 @@ public:
 
     // Walks the opened folder. Folders that cannot be read are skipped; after
     // the walk, a Failure names the first of them and counts the rest.
-    void run(const QString& phrase);
+    void run(const PhraseMatcher& matcher);
 
 private:
     bool awaitListing();

@@ -5,6 +5,7 @@
 #include "FolderListSkips.h"
 #include "SearchFolder.h"
 #include "StepTrap.h"
+#include "TextMatch.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
 #include "results/ResultModel.h"
@@ -74,6 +75,8 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
         count = folderList_.entryCount();
         context.skip = skipRulesOf(folderList_);
     });
+    // The phrase is read for every entry, and prepared again only when it was changed meanwhile.
+    std::optional<PhraseMatcher> matcher;
     for (qsizetype position = 0; position < count; ++position) {
         trap.step(124, [&] { desktop_.yieldToEventLoop(); });
         if (trap.test(126, [&] { return StopRequested; }))
@@ -91,6 +94,11 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
         bool opened = false;
         if (!trap.step(130, [&] { opened = walk.emplace(context, entry, includeSubfolders != 0).open(); }) || !opened)
             continue;
-        trap.step(132, [&] { walk->run(controls_.phrase().remove(QLatin1Char('*'))); });
+        trap.step(132, [&] {
+            const QString phrase = controls_.phrase().remove(QLatin1Char('*'));
+            if (!matcher || matcher->phrase() != phrase)
+                matcher.emplace(phrase);
+            walk->run(*matcher);
+        });
     }
 }
