@@ -47,11 +47,13 @@ QString applicationTitle()
 }
 
 QMessageBox::StandardButton showBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+                                    const QString& details = {})
 {
     QMessageBox box(icon, title, withLineFeeds(text), buttons, owner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
+    box.setDetailedText(details);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -81,7 +83,12 @@ QString withLineFeeds(const QString& text)
 
 void QtDesktop::message(const QString& text)
 {
-    showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+    messageWithDetails(text, QString());
+}
+
+void QtDesktop::messageWithDetails(const QString& text, const QString& details)
+{
+    showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok, details);
 }
 
 bool QtDesktop::askYesNo(const QString& text)

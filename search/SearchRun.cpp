@@ -81,18 +81,20 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
         trap.step(124, [&] { desktop_.yieldToEventLoop(); });
         if (trap.test(126, [&] { return StopRequested; }))
             break;
-        QString entry;
+        QByteArray path;
+        bool skip = false;
         // An entry removed during the run leaves its place beyond the end.
         const bool read = trap.step(128, [&] {
             if (position >= folderList_.entryCount())
                 throw Failure(QStringLiteral("Index out of bounds"));
-            entry = folderList_.entry(position);
+            path = folderList_.entryPath(position);
+            skip = readSkipEntry(folderList_.entry(position)).has_value();
         });
-        if (!read || readSkipEntry(entry))
+        if (!read || skip)
             continue;
         std::optional<SearchFolder> walk;
         bool opened = false;
-        if (!trap.step(130, [&] { opened = walk.emplace(context, entry, includeSubfolders != 0).open(); }) || !opened)
+        if (!trap.step(130, [&] { opened = walk.emplace(context, path, includeSubfolders != 0).open(); }) || !opened)
             continue;
         trap.step(132, [&] {
             const QString phrase = controls_.phrase().remove(QLatin1Char('*'));
