@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -105,7 +107,14 @@ void QtDesktop::errorBox(const QString& text)
 
 QString QtDesktop::inputText(const QString& prompt)
 {
-    return QInputDialog::getText(owner_, applicationTitle(), prompt);
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(applicationTitle());
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    // The toolkit's line would cut the answer to 32,767 characters; the phrase box takes any length.
+    for (auto* line : dialog.findChildren<QLineEdit*>())
+        line->setMaxLength(std::numeric_limits<int>::max());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString QtDesktop::chosenPath(QFileDialog& dialog)

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -105,6 +107,7 @@ class tst_dialogs : public QObject {
 private slots:
     void entriesAreShownWithoutOpeningThem();
     void notFoldersBoxFitsTheScreen();
+    void inputBoxTakesALongPhrase();
 };
 
 void tst_dialogs::entriesAreShownWithoutOpeningThem()
@@ -183,6 +186,19 @@ void tst_dialogs::notFoldersBoxFitsTheScreen()
     QVERIFY2(screen.contains(box), qPrintable(QStringLiteral("the box is %1x%2").arg(box.width()).arg(box.height())));
     QVERIFY(screen.contains(ok));
     QCOMPARE(details.count(QLatin1Char('\n')), paths.size() - 1);
+}
+
+// The toolkit's line would cut a phrase to 32,767 characters.
+void tst_dialogs::inputBoxTakesALongPhrase()
+{
+    const QString phrase(40000, QLatin1Char('x'));
+    onceShown<QInputDialog>([&](QInputDialog& shown) {
+        shown.findChild<QLineEdit*>()->setText(phrase);
+        shown.accept();
+    });
+    QtDesktop desktop;
+
+    QCOMPARE(desktop.inputText(QStringLiteral("Remove entries containing: ")).size(), phrase.size());
 }
 
 QTEST_MAIN(tst_dialogs)
