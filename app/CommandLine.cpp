@@ -1,9 +1,11 @@
 #include "CommandLine.h"
 
+#include "Desktop.h"
 #include "Paths.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <iterator>
@@ -37,16 +39,40 @@ const char* const ToolkitOptionsWithValue[] = {
 const char* const ToolkitOptionsJoined[] = {"style", "stylesheet", "qmljsdebugger"};
 
 template <std::size_t N>
-bool listed(const QString& name, const char* const (&names)[N])
+bool listed(const QByteArray& name, const char* const (&names)[N])
 {
-    return std::any_of(std::begin(names), std::end(names),
-                       [&](const char* known) { return name == QLatin1String(known); });
+    return std::any_of(std::begin(names), std::end(names), [&](const char* known) { return name == known; });
 }
 
 // The option's name without its one or two leading dashes.
-QString optionName(const QString& argument)
+QByteArray optionName(const QByteArray& argument)
 {
-    return argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    return argument.mid(argument.startsWith("--") ? 2 : 1);
+}
+
+// Paths named in the box's own text; the others wait behind "Show Details...".
+constexpr qsizetype ShownPaths = 10;
+// A longer path is named there with its middle left out.
+constexpr qsizetype ShownPathLength = 120;
+
+// A path as the folder list shows it; the empty argument as it was typed.
+QString shownPath(const QByteArray& path)
+{
+    return path.isEmpty() ? QStringLiteral("\"\" (an empty argument)") : QFile::decodeName(path);
+}
+
+QString shortened(const QString& path)
+{
+    if (path.size() <= ShownPathLength)
+        return path;
+    // Never between the two halves of a character beyond the first plane.
+    qsizetype head = ShownPathLength / 2;
+    if (path.at(head - 1).isHighSurrogate())
+        --head;
+    qsizetype tail = path.size() - ShownPathLength / 2;
+    if (path.at(tail).isLowSurrogate())
+        ++tail;
+    return path.left(head) + QChar(0x2026) + path.mid(tail);
 }
 
 CommandLine refused(const QString& line)
@@ -59,45 +85,46 @@ CommandLine refused(const QString& line)
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments)
+CommandLine parseCommandLine(const QByteArrayList& arguments)
 {
     CommandLine command;
     bool optionsEnded = false;
     for (int position = 0; position < arguments.size(); ++position) {
-        const QString& argument = arguments[position];
+        const QByteArray& argument = arguments[position];
         // A lone "-" is a name like any other.
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
             command.folders << argument;
             continue;
         }
-        if (argument == QLatin1String("--")) {
+        if (argument == "--") {
             optionsEnded = true;
             continue;
         }
-        if (argument == QLatin1String("--help")) {
+        if (argument == "--help") {
             command.action = CommandLine::Action::ShowHelp;
             return command;
         }
-        if (argument == QLatin1String("--version")) {
+        if (argument == "--version") {
             command.action = CommandLine::Action::ShowVersion;
             return command;
         }
-        const QString name = optionName(argument);
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const QByteArray name = optionName(argument);
+        const qsizetype equals = name.indexOf('=');
         if (listed(name, ToolkitFlags) || (equals > 0 && listed(name.left(equals), ToolkitOptionsJoined))) {
             command.toolkitArguments << position;
             continue;
         }
+        const QString shown = QFile::decodeName(argument);
         if (listed(name, ToolkitOptionsWithValue)) {
             if (position + 1 == arguments.size())
-                return refused(QStringLiteral("option '%1' needs a value").arg(argument));
+                return refused(QStringLiteral("option '%1' needs a value").arg(shown));
             command.toolkitArguments << position << position + 1;
             ++position;
             continue;
         }
         return refused(QStringLiteral("unknown option '%1' (a folder whose name begins with '-' goes after '--'; "
                                       "see scrivlist --help)")
-                           .arg(argument));
+                           .arg(shown));
     }
     return command;
 }
@@ -120,30 +147,46 @@ QString versionText()
     return QStringLiteral("scrivlist " SCRIVLIST_VERSION "\n");
 }
 
-QString folderEntryFor(const QString& argument, const QString& workingFolder)
+QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder)
 {
-    const QString absolute =
-        QDir::isAbsolutePath(argument) ? argument : workingFolder + QLatin1Char(NativeSeparator) + argument;
-    return NormalizePath(QDir::cleanPath(absolute));
+    if (argument.isEmpty())
+        return {};
+    const QByteArray absolute =
+        argument.startsWith(NativeSeparator) ? argument : workingFolder + NativeSeparator + argument;
+    // In Latin-1 every byte is a character of its own and comes back as it was, so the cleaning
+    // sees the separators and dots and leaves every other byte alone.
+    return NormalizePath(QDir::cleanPath(QString::fromLatin1(absolute)).toLatin1());
 }
 
-StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
+StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,
                               std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& look)
 {
-    QStringList entries;
-    std::vector<QByteArray> paths;
-    for (const QString& folder : folders) {
+    QByteArrayList entries;
+    std::vector<QByteArray> paths; // the entries that may name a folder
+    for (const QByteArray& folder : folders) {
         entries << folderEntryFor(folder, workingFolder);
-        paths.push_back(QFile::encodeName(entries.constLast()));
+        if (!entries.constLast().isEmpty())
+            paths.push_back(entries.constLast());
     }
     const std::vector<bool> found = lookUpItems(paths, {}, ItemLooks{look, patience});
     StartFolders sorted;
-    for (qsizetype position = 0; position < entries.size(); ++position)
-        (found[static_cast<std::size_t>(position)] ? sorted.entries : sorted.notFolders) << entries[position];
+    std::size_t looked = 0;
+    for (const QByteArray& entry : entries)
+        (!entry.isEmpty() && found[looked++] ? sorted.entries : sorted.notFolders) << entry;
     return sorted;
 }
 
-QString notFoldersMessage(const QStringList& paths)
+void reportNotFolders(Desktop& desktop, const QByteArrayList& paths)
 {
-    return QStringLiteral("Not a folder: ") + paths.join(QLatin1Char('\n'));
+    QStringList all;
+    QStringList shown;
+    for (const QByteArray& path : paths) {
+        all << shownPath(path);
+        if (shown.size() < ShownPaths)
+            shown << shortened(all.constLast());
+    }
+    QString text = QStringLiteral("Not a folder: ") + shown.join(QLatin1Char('\n'));
+    if (const qsizetype more = all.size() - shown.size(); more > 0)
+        text += QStringLiteral("\nand %1 more, listed under Show Details").arg(more);
+    desktop.messageWithDetails(text, shown == all ? QString() : all.join(QLatin1Char('\n')));
 }

@@ -3,22 +3,26 @@
 #include "ItemLookup.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <chrono>
 #include <functional>
 
+class Desktop;
+
 // What `scrivlist [FOLDER...]` asks for. Options count until "--"; after it
 // every argument is a folder, so a folder named "-x" can still be given.
+// Arguments are the bytes the program was given: a folder is a path of the
+// file system, whatever its name's encoding.
 struct CommandLine {
     enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
     Action action = Action::OpenWindow;
     // Refuse: the one line for standard error.
     QString refusal;
     // The folder arguments in their order, as given.
-    QStringList folders;
+    QByteArrayList folders;
     // Positions, in the argument list, of the toolkit's own options and their
     // values (-platform offscreen): only these reach the toolkit.
     QList<int> toolkitArguments;
@@ -26,7 +30,7 @@ struct CommandLine {
 
 // The arguments after the program's name. The first of --help, --version or
 // an option that is neither ours nor the toolkit's decides.
-CommandLine parseCommandLine(const QStringList& arguments);
+CommandLine parseCommandLine(const QByteArrayList& arguments);
 
 // For standard output.
 QString helpText();
@@ -34,19 +38,22 @@ QString versionText();
 
 // The folder-list entry for a folder argument: made absolute against the
 // working folder, "." and ".." and trailing separators taken out, then
-// normalised as a picked folder is.
-QString folderEntryFor(const QString& argument, const QString& workingFolder);
+// normalised as a picked folder is. Empty for the empty argument, which
+// names no folder.
+QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder);
 
 // The folder arguments sorted into folder-list entries and the paths that
-// are not folders (missing, a file, or no answer within `patience`: a hung
-// mount delays the start by that much and never holds the window).
+// are not folders (missing, a file, empty, or no answer within `patience`: a
+// hung mount delays the start by that much and never holds the window).
 struct StartFolders {
-    QStringList entries;
-    QStringList notFolders;
+    QByteArrayList entries;
+    QByteArrayList notFolders;
 };
-StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
+StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,
                               std::chrono::milliseconds patience,
                               const std::function<bool(const QByteArray&)>& look = isFolder);
 
-// The text of the one box that names the paths passed over.
-QString notFoldersMessage(const QStringList& paths);
+// The one box that names the paths passed over, as the folder list would show
+// them: the first few in its text, and every one behind "Show Details..."
+// when there are more, so that it fits on the screen however many there are.
+void reportNotFolders(Desktop& desktop, const QByteArrayList& paths);

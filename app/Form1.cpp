@@ -662,8 +662,12 @@ void Form1::ListView1_Drop(QDropEvent& event)
 
 void Form1::ListView2_DblClick()
 {
-    removeSelectedRow(ListView2->selectionModel(), pointerState_ == PointerState::Busy,
-                      [this](int row) { resultList_->removeLine(row); });
+    removeSelectedRow(ListView2->selectionModel(), trimsRefused(), [this](int row) { resultList_->removeLine(row); });
+}
+
+bool Form1::trimsRefused() const
+{
+    return pointerState_ == PointerState::Busy || resultList_->isHeld();
 }
 
 void Form1::ListView1_ContextMenu(const QPoint& position)

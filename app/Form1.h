@@ -187,8 +187,10 @@ private:
     void createControls();
     void wireEvents();
     void createMenus();
-    // Undo and Redo are refused when the Delete key is: while the busy pointer shows.
-    bool trimsRefused() const { return pointerState_ == PointerState::Busy; }
+    // Undo, Redo and the removal of one result line are refused while the busy
+    // pointer shows and while a save or an export holds the list, whatever the
+    // pointer shows then.
+    bool trimsRefused() const;
     // Greys Open Containing Folder once its line is known to name nothing.
     void settleOpenFolder();
     // The selected result line's bytes; empty when none is selected.

@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -47,11 +49,13 @@ QString applicationTitle()
 }
 
 QMessageBox::StandardButton showBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+                                    const QString& details = {})
 {
     QMessageBox box(icon, title, withLineFeeds(text), buttons, owner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
+    box.setDetailedText(details);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -81,7 +85,12 @@ QString withLineFeeds(const QString& text)
 
 void QtDesktop::message(const QString& text)
 {
-    showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+    messageWithDetails(text, QString());
+}
+
+void QtDesktop::messageWithDetails(const QString& text, const QString& details)
+{
+    showBox(owner_, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok, details);
 }
 
 bool QtDesktop::askYesNo(const QString& text)
@@ -98,7 +107,14 @@ void QtDesktop::errorBox(const QString& text)
 
 QString QtDesktop::inputText(const QString& prompt)
 {
-    return QInputDialog::getText(owner_, applicationTitle(), prompt);
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(applicationTitle());
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    // The toolkit's line would cut the answer to 32,767 characters; the phrase box takes any length.
+    for (auto* line : dialog.findChildren<QLineEdit*>())
+        line->setMaxLength(std::numeric_limits<int>::max());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString QtDesktop::chosenPath(QFileDialog& dialog)

@@ -16,6 +16,7 @@ public:
     void setOwner(QWidget* owner) { owner_ = owner; }
 
     void message(const QString& text) override;
+    void messageWithDetails(const QString& text, const QString& details) override;
     bool askYesNo(const QString& text) override;
     void errorBox(const QString& text) override;
     QString inputText(const QString& prompt) override;

@@ -9,14 +9,14 @@
 #include "folders/FolderListModel.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <random>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -33,6 +33,14 @@ int drawOneToHundred()
     return static_cast<int>(fraction(generator) * 100) + 1;
 }
 
+// The working folder as the file system's bytes, whatever their encoding;
+// empty when it is gone.
+QByteArray workingFolder()
+{
+    std::error_code failure;
+    return QByteArray::fromStdString(std::filesystem::current_path(failure).native());
+}
+
 qint64 steadyClockMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -43,10 +51,10 @@ qint64 steadyClockMs()
 
 int main(int argc, char* argv[])
 {
-    // Read before anything of the window, so --help works without a display.
-    QStringList arguments;
+    // Read before anything of the window, so --help works without a display; a folder keeps its bytes.
+    QByteArrayList arguments;
     for (int position = 1; position < argc; ++position)
-        arguments << QFile::decodeName(argv[position]);
+        arguments << QByteArray(argv[position]);
     const CommandLine command = parseCommandLine(arguments);
     switch (command.action) {
     case CommandLine::Action::ShowHelp:
@@ -71,7 +79,7 @@ int main(int argc, char* argv[])
         QApplication application(toolkitArgc, toolkitArgv.data());
         QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Scrivlist"));
         // Looked up before the window shows, each on a helper thread with a bound.
-        const StartFolders start = sortStartFolders(command.folders, QDir::currentPath(), StartFolderPatience);
+        const StartFolders start = sortStartFolders(command.folders, workingFolder(), StartFolderPatience);
         QtDesktop desktop;
         SettingsStore settings;
         Form1 form(Form1Services{desktop, settings, programFolder(), drawOneToHundred});
@@ -81,12 +89,11 @@ int main(int argc, char* argv[])
                             steadyClockMs);
         showSearchesOnDock(form, badge);
         form.Form_Load();
-        for (const QString& entry : start.entries)
-            form.folderList().append(entry);
+        for (const QByteArray& entry : start.entries)
+            form.folderList().appendPath(entry);
         form.showCentered();
         if (!start.notFolders.isEmpty())
-            QTimer::singleShot(0, &form,
-                               [&desktop, text = notFoldersMessage(start.notFolders)] { desktop.message(text); });
+            QTimer::singleShot(0, &form, [&desktop, &start] { reportNotFolders(desktop, start.notFolders); });
         return application.exec();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "scrivlist: %s\n", error.what());

@@ -30,6 +30,9 @@ public:
 
     // Plain OK box, no icon, application title.
     virtual void message(const QString& text) = 0;
+    // The same, with details behind "Show Details..." when there are any:
+    // the box keeps the size of its text however long they are.
+    virtual void messageWithDetails(const QString& text, const QString& details) = 0;
     // Yes/No box, no icon, application title, Yes is the default.
     virtual bool askYesNo(const QString& text) = 0;
     // "Application Error", warning icon, OK.

@@ -1,9 +1,11 @@
 #include "TextMatch.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -55,16 +57,125 @@ bool foldAscii(QByteArrayView text, char* folded)
     return (seen & HighBits) == 0;
 }
 
-// Lower case in one Unicode form, so that a name written with combining
-// accents matches a phrase typed with composed letters, and the other way round.
+// Texts up to this many UTF-16 units, every file name among them, are
+// normalised whole.
+constexpr qsizetype PieceLength = 256;
+
+char32_t codePointAt(const QString& text, qsizetype at)
+{
+    const QChar c = text.at(at);
+    if (c.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text.at(at + 1));
+    return c.unicode();
+}
+
+qsizetype unitsOf(char32_t c)
+{
+    return QChar::requiresSurrogates(c) ? 2 : 1;
+}
+
+// The characters that may combine with one before them into a composed
+// letter: the later ones of every canonical decomposition the toolkit knows
+// (a Hangul syllable decomposes into its letters there too).
+const std::vector<bool>& combinesWithPrevious()
+{
+    static const std::vector<bool> later = [] {
+        std::vector<bool> table(QChar::LastValidCodePoint + 1, false);
+        for (char32_t c = 0; c <= QChar::LastValidCodePoint; ++c) {
+            if (QChar::decompositionTag(c) != QChar::Canonical)
+                continue;
+            const QString parts = QChar::decomposition(c);
+            for (qsizetype at = unitsOf(codePointAt(parts, 0)); at < parts.size();
+                 at += unitsOf(codePointAt(parts, at)))
+                table[codePointAt(parts, at)] = true;
+        }
+        return table;
+    }();
+    return later;
+}
+
+// Whether the text from c on takes its Unicode form apart from the text
+// before it: c, and the first character it decomposes into, are starters
+// that nothing before them combines with, and no mark moves across them.
+bool beginsPiece(char32_t c)
+{
+    for (;;) {
+        if (QChar::combiningClass(c) != 0 || combinesWithPrevious()[c])
+            return false;
+        if (QChar::decompositionTag(c) != QChar::Canonical)
+            return true;
+        c = codePointAt(QChar::decomposition(c), 0);
+    }
+}
+
+// Puts each run of combining marks in canonical order, a stable sort by
+// combining class, which the toolkit does one insertion at a time.
+void sortMarks(QString& text)
+{
+    std::vector<char32_t> run;
+    const auto byClass = [](char32_t a, char32_t b) { return QChar::combiningClass(a) < QChar::combiningClass(b); };
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype start = at;
+        run.clear();
+        while (at < text.size()) {
+            const char32_t c = codePointAt(text, at);
+            at += unitsOf(c);
+            if (QChar::combiningClass(c) == 0)
+                break;
+            run.push_back(c);
+        }
+        if (std::is_sorted(run.begin(), run.end(), byClass))
+            continue;
+        std::stable_sort(run.begin(), run.end(), byClass);
+        qsizetype to = start;
+        for (const char32_t mark : run) {
+            if (QChar::requiresSurrogates(mark)) {
+                text[to++] = QChar(QChar::highSurrogate(mark));
+                text[to++] = QChar(QChar::lowSurrogate(mark));
+            } else {
+                text[to++] = QChar(char16_t(mark));
+            }
+        }
+    }
+}
+
+// The text in one Unicode form (NFC), in time that grows with its length.
+// The toolkit's own takes time that grows with the square of a run of marks
+// and of a text that is composed many times over, so a long text has its
+// marks sorted first and is normalised in pieces of about PieceLength, each
+// beginning where the form of what follows does not depend on what came before.
+QString composed(QString text)
+{
+    if (text.size() <= PieceLength)
+        return text.normalized(QString::NormalizationForm_C);
+    sortMarks(text);
+    QString result;
+    result.reserve(text.size());
+    qsizetype start = 0;
+    for (qsizetype at = 0; at < text.size();) {
+        const char32_t c = codePointAt(text, at);
+        if (at - start >= PieceLength && beginsPiece(c)) {
+            result += text.mid(start, at - start).normalized(QString::NormalizationForm_C);
+            start = at;
+        }
+        at += unitsOf(c);
+    }
+    return result + text.mid(start).normalized(QString::NormalizationForm_C);
+}
+
+// Lower case, in one Unicode form, so that a name written with combining
+// accents matches a phrase typed with composed letters, and the other way
+// round. Case folding after lower-casing brings together the lower-case
+// letters that are one letter in two forms: the Greek final sigma and
+// sigma, the long s and s.
 QString foldedText(const QString& text)
 {
-    return text.toLower().normalized(QString::NormalizationForm_C);
+    return composed(text.toLower().toCaseFolded());
 }
 
 } // namespace
 
-PhraseMatcher::PhraseMatcher(const QString& phrase) : lowerPhrase_(foldedText(phrase))
+PhraseMatcher::PhraseMatcher(const QString& phrase) : phrase_(phrase), lowerPhrase_(foldedText(phrase))
 {
     const QByteArray utf8 = lowerPhrase_.toUtf8();
     phraseIsAscii_ = isAscii(utf8);

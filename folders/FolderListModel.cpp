@@ -2,7 +2,7 @@
 
 FolderListModel::FolderListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void FolderListModel::append(const QString& path)
+void FolderListModel::appendPath(const QByteArray& path)
 {
     const int row = static_cast<int>(entries_.size());
     beginInsertRows({}, row, row);
@@ -38,7 +38,7 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= entries_.size() || role != Qt::DisplayRole)
         return {};
-    return entries_.at(index.row());
+    return entry(index.row());
 }
 
 Qt::ItemFlags FolderListModel::flags(const QModelIndex& index) const

@@ -1,19 +1,28 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QFile>
 #include <QString>
-#include <QStringList>
 
 // The folder list: folder paths in the order added, duplicates allowed,
 // never checked. Its one column header doubles as the search's status line.
+// An entry is held as the file system's bytes, so a folder whose name is not
+// valid UTF-8 is walked as it is; it is shown decoded, with a stand-in for
+// what cannot be.
 class FolderListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit FolderListModel(QObject* parent = nullptr);
 
     qsizetype entryCount() const { return entries_.size(); }
-    QString entry(qsizetype position) const { return entries_.at(position); }
-    void append(const QString& path);
+    // As the list shows it.
+    QString entry(qsizetype position) const { return QFile::decodeName(entries_.at(position)); }
+    QByteArray entryPath(qsizetype position) const { return entries_.at(position); }
+    // A path as the toolkit gives it (a picked or dropped folder, a skip entry).
+    void append(const QString& path) { appendPath(QFile::encodeName(path)); }
+    void appendPath(const QByteArray& path);
     void removeEntry(qsizetype position);
 
     void setHeaderText(const QString& text);
@@ -26,6 +35,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QStringList entries_;
+    QByteArrayList entries_;
     QString header_;
 };

@@ -25,9 +25,10 @@ bool isValidUtf8(const QByteArray& bytes)
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
+// The toolkit's own normalisation of the whole text, which the matcher does in pieces past a name's length.
 QString folded(const QByteArray& bytes)
 {
-    return QString::fromUtf8(bytes).toLower().normalized(QString::NormalizationForm_C);
+    return QString::fromUtf8(bytes).toLower().toCaseFolded().normalized(QString::NormalizationForm_C);
 }
 
 QByteArray inForm(const QByteArray& bytes, QString::NormalizationForm form)

@@ -29,19 +29,14 @@ bool tryRepeatedly(const std::function<bool()>& attempt)
 
 } // namespace
 
-qsizetype ResultListCopySource::rowCount() const
+ResultListCopySource::ResultListCopySource(ResultModel& list)
+    : lines_(list, ListReading::Hold::No), ticks_(list.ticks())
 {
-    return list_.lineCount();
 }
 
 QString ResultListCopySource::cell(qsizetype row, int) const
 {
-    return list_.lineText(row);
-}
-
-bool ResultListCopySource::isTicked(qsizetype row) const
-{
-    return list_.isChecked(row);
+    return QString::fromUtf8(lines_.lineBytes(row));
 }
 
 void ClearClipboard(Desktop& desktop)
@@ -68,7 +63,7 @@ void CopyListToClipboard(Desktop& desktop, const CopySource& list)
     SetClipboardText(desktop, text);
 }
 
-void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, const ResultModel& list)
+void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, ResultModel& list)
 {
     trap.step(106, [&] { CopyListToClipboard(desktop, ResultListCopySource(list)); });
     trap.step(108, [&] {

@@ -1,24 +1,31 @@
 #pragma once
 
 #include "ClipboardText.h"
+#include "ListReading.h"
+
+#include <cstdint>
+#include <vector>
 
 class Desktop;
 class QMimeData;
 class ResultModel;
 class StepTrap;
 
-// The result list as the copy reads it: one column, the line's text.
+// The result list as the copy reads it: one column, the line's text, and
+// the lines and ticks as they were when it was made. A person may trim the
+// list during the copy, which then fails rather than mix two lists.
 class ResultListCopySource : public CopySource {
 public:
-    explicit ResultListCopySource(const ResultModel& list) : list_(list) {}
+    explicit ResultListCopySource(ResultModel& list);
 
-    qsizetype rowCount() const override;
+    qsizetype rowCount() const override { return lines_.lineCount(); }
     int columnCount() const override { return 1; }
     QString cell(qsizetype row, int column) const override;
-    bool isTicked(qsizetype row) const override;
+    bool isTicked(qsizetype row) const override { return ticks_[static_cast<size_t>(row)] != 0; }
 
 private:
-    const ResultModel& list_;
+    ListReading lines_;
+    std::vector<std::uint8_t> ticks_;
 };
 
 // Empty the clipboard, or place a text or data on it, trying up to 1000
@@ -32,4 +39,4 @@ bool SetClipboardData(Desktop& desktop, const QMimeData& data);
 void CopyListToClipboard(Desktop& desktop, const CopySource& list);
 
 // The copy button: copies the ticked lines, then always says how to paste.
-void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, const ResultModel& list);
+void copyResultsToClipboard(StepTrap& trap, Desktop& desktop, ResultModel& list);

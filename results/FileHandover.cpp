@@ -92,7 +92,7 @@ void ContainingFolder::open(Desktop& desktop)
         desktop.showInFileManager(line_);
 }
 
-void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list)
+void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const ItemLooks& looks)
 {
     std::optional<FileHandover> handover;
     trap.step(100, [&] {
@@ -101,7 +101,8 @@ void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list
             if (list.isChecked(line))
                 ticked << list.lineBytes(line).toByteArray();
         // Each line costs a look at the disk; the window goes on meanwhile.
-        handover.emplace(ticked, [&desktop] { desktop.yieldToEventLoop(); });
+        const auto yield = [&desktop] { desktop.yieldToEventLoop(); };
+        handover.emplace(ticked, yield, looks);
     });
     if (trap.test(102, [&] { return !handover || handover->fileCount() == 0; })) {
         trap.step(104, [&] {

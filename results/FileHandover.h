@@ -59,7 +59,8 @@ private:
 };
 
 // "Copy Ticked as Files": the ticked lines that name existing items go on the
-// clipboard as files. The list is read once before any yield, so lines
-// removed meanwhile do not matter; it is never changed. Reports its failures
-// through the trap of the handler that calls it.
-void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list);
+// clipboard as files. The list is read once before any yield, so the lines
+// handed over are those of that moment whatever is done to the list while
+// the items are looked up; it is never changed. Reports its failures through
+// the trap of the handler that calls it.
+void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const ItemLooks& looks = {});

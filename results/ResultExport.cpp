@@ -3,8 +3,7 @@
 #include "BackgroundWriter.h"
 #include "Desktop.h"
 #include "Failure.h"
-#include "LineGone.h"
-#include "ResultModel.h"
+#include "ListReading.h"
 #include "StepTrap.h"
 
 #include <QByteArray>
@@ -44,14 +43,11 @@ const ListFileKind ExportedList{
      QString()},
     {{{}, "\n"}, {{}, QByteArrayView("\0", 1)}, {"#EXTM3U\n", "\n"}}};
 
-void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& file, const LineForm& form)
+void writeLines(Desktop& desktop, const ListReading& list, BackgroundWriter& file, const LineForm& form)
 {
     QByteArray chunk(form.first.toByteArray());
-    const qsizetype count = list.lineCount();
-    for (qsizetype line = 0; line < count; ++line) {
+    for (qsizetype line = 0; line < list.lineCount(); ++line) {
         desktop.yieldToEventLoop();
-        if (line >= list.lineCount())
-            throw lineGoneFailure();
         if (chunk.capacity() < WriteChunkBytes)
             chunk.reserve(WriteChunkBytes);
         chunk.append(list.lineBytes(line));
@@ -80,7 +76,7 @@ bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtT
 }
 
 // Asks for the file and its form, then writes the list as the save button does.
-void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+void saveList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
               const ReplacingFileOpener& open, const ItemLooks& lookAtTarget, const ListFileKind& kind)
 {
     QString path;
@@ -105,6 +101,8 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
         });
     if (!replace)
         return;
+    // The lines as they are now are written, whatever happens while the window yields.
+    const ListReading lines(list, ListReading::Hold::Yes);
     trap.step(128, [&] { setPointer(PointerState::Busy); });
     // Opening may wait for the disk as long as writing may, so the helper does both.
     std::optional<BackgroundWriter> writer;
@@ -114,7 +112,7 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
         })) {
         trap.step(136, [&] {
             try {
-                writeLines(desktop, list, *writer, form);
+                writeLines(desktop, lines, *writer, form);
             } catch (...) {
                 writer->abandon();
                 throw;
@@ -127,13 +125,13 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
 
 } // namespace
 
-void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
 {
     saveList(trap, desktop, list, setPointer, open, lookAtTarget, SavedText);
 }
 
-void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
+void exportList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
                 const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
 {
     saveList(trap, desktop, list, setPointer, open, lookAtTarget, ExportedList);

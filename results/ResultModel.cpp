@@ -116,6 +116,7 @@ void ResultModel::changeLines(bool inserts, const std::function<void(const About
     });
     if (!began)
         return;
+    ++revision_;
     shownRows_ = static_cast<int>(std::min<qsizetype>(lineCount(), std::numeric_limits<int>::max()));
     if (!oneRow)
         endResetModel();

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // What a tick command does to every line's check mark.
 enum class TickChange { TickAll, UntickAll, InvertTicks };
@@ -49,6 +50,18 @@ public:
     void undo();
     void redo();
 
+    // Goes up with every change that moves or removes lines: the trims, Undo
+    // and Redo. Lines appended at the end and ticks leave it as it is.
+    std::uint64_t revision() const { return revision_; }
+    // The ticks of every line as they are now.
+    std::vector<std::uint8_t> ticks() const { return {lines_.checks.begin(), lines_.checks.end()}; }
+    // A save or an export holds the list while it writes it: the window then
+    // refuses the changes a person may undo on their own (Undo, Redo, the
+    // removal of one line), as it does under the busy pointer.
+    void hold() { ++holds_; }
+    void release() { --holds_; }
+    bool isHeld() const { return holds_ > 0; }
+
     void setHeaderText(const QString& text);
     QString headerText() const { return header_; }
 
@@ -76,6 +89,8 @@ private:
 
     LineStore lines_;
     TrimHistory history_;
+    std::uint64_t revision_ = 0;
+    int holds_ = 0;
     int shownRows_ = 0;
     QTimer batchTimer_;
     QString header_;

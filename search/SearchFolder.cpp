@@ -18,10 +18,8 @@ constexpr std::chrono::milliseconds ListingWaitSlice{2};
 
 } // namespace
 
-SearchFolder::SearchFolder(const WalkContext& context, const QString& folder, bool includeSubfolders)
-    : context_(context),
-      folder_(folder),
-      feed_(context.reader, QFile::encodeName(folder), includeSubfolders, context.skip)
+SearchFolder::SearchFolder(const WalkContext& context, const QByteArray& folder, bool includeSubfolders)
+    : context_(context), folder_(folder), feed_(context.reader, folder, includeSubfolders, context.skip)
 {
 }
 
@@ -30,13 +28,12 @@ bool SearchFolder::open()
     if (!awaitListing())
         return false;
     if (listing_.state == FolderListing::State::NotAFolder)
-        throw Failure::fromErrno(listing_.error, folder_);
+        throw Failure::fromErrno(listing_.error, QFile::decodeName(folder_));
     return true;
 }
 
-void SearchFolder::run(const QString& phrase)
+void SearchFolder::run(const PhraseMatcher& matcher)
 {
-    const PhraseMatcher matcher(phrase);
     // Stop is honoured before each file and before each subfolder.
     while (searchListing(matcher) && !stopRequested() && awaitListing()) {
     }

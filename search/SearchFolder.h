@@ -34,7 +34,7 @@ struct WalkContext {
 // next check. The listing itself runs ahead on a helper thread.
 class SearchFolder {
 public:
-    SearchFolder(const WalkContext& context, const QString& folder, bool includeSubfolders);
+    SearchFolder(const WalkContext& context, const QByteArray& folder, bool includeSubfolders);
 
     // Waits until the folder has been opened. Throws Failure when it does not
     // exist or is no folder; false when Stop came first.
@@ -42,7 +42,7 @@ public:
 
     // Walks the opened folder. Folders that cannot be read are skipped; after
     // the walk, a Failure names the first of them and counts the rest.
-    void run(const QString& phrase);
+    void run(const PhraseMatcher& matcher);
 
 private:
     bool awaitListing();
@@ -52,7 +52,7 @@ private:
     bool stopRequested() const { return context_.stopRequested; }
 
     const WalkContext& context_;
-    QString folder_;
+    QByteArray folder_;
     FolderFeed feed_;
     FolderListing listing_;
     FolderListing firstUnreadable_;

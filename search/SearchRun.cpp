@@ -5,6 +5,7 @@
 #include "FolderListSkips.h"
 #include "SearchFolder.h"
 #include "StepTrap.h"
+#include "TextMatch.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
 #include "results/ResultModel.h"
@@ -74,23 +75,32 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
         count = folderList_.entryCount();
         context.skip = skipRulesOf(folderList_);
     });
+    // The phrase is read for every entry, and prepared again only when it was changed meanwhile.
+    std::optional<PhraseMatcher> matcher;
     for (qsizetype position = 0; position < count; ++position) {
         trap.step(124, [&] { desktop_.yieldToEventLoop(); });
         if (trap.test(126, [&] { return StopRequested; }))
             break;
-        QString entry;
+        QByteArray path;
+        bool skip = false;
         // An entry removed during the run leaves its place beyond the end.
         const bool read = trap.step(128, [&] {
             if (position >= folderList_.entryCount())
                 throw Failure(QStringLiteral("Index out of bounds"));
-            entry = folderList_.entry(position);
+            path = folderList_.entryPath(position);
+            skip = readSkipEntry(folderList_.entry(position)).has_value();
         });
-        if (!read || readSkipEntry(entry))
+        if (!read || skip)
             continue;
         std::optional<SearchFolder> walk;
         bool opened = false;
-        if (!trap.step(130, [&] { opened = walk.emplace(context, entry, includeSubfolders != 0).open(); }) || !opened)
+        if (!trap.step(130, [&] { opened = walk.emplace(context, path, includeSubfolders != 0).open(); }) || !opened)
             continue;
-        trap.step(132, [&] { walk->run(controls_.phrase().remove(QLatin1Char('*'))); });
+        trap.step(132, [&] {
+            const QString phrase = controls_.phrase().remove(QLatin1Char('*'));
+            if (!matcher || matcher->phrase() != phrase)
+                matcher.emplace(phrase);
+            walk->run(*matcher);
+        });
     }
 }

@@ -1,9 +1,11 @@
 #include "CommandLine.h"
+#include "FakeDesktop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <thread>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
@@ -16,56 +18,66 @@ private slots:
     void folderEntry_data();
     void folderEntry();
     void sortsFoldersFromTheRestInOrder();
+    void notFoldersBoxFitsAnyNumber_data();
+    void notFoldersBoxFitsAnyNumber();
 };
 
 void tst_commandline::parse_data()
 {
     using A = CommandLine::Action;
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<A>("action");
-    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QByteArrayList>("folders");
     QTest::addColumn<QList<int>>("toolkit");
-    QTest::newRow("nothing") << QStringList{} << A::OpenWindow << QStringList{} << QList<int>{};
+    QTest::newRow("nothing") << QByteArrayList{} << A::OpenWindow << QByteArrayList{} << QList<int>{};
     QTest::newRow("folders keep their order")
-        << QStringList{"/b", "a", "/b"} << A::OpenWindow << QStringList{"/b", "a", "/b"} << QList<int>{};
-    QTest::newRow("help") << QStringList{"--help"} << A::ShowHelp << QStringList{} << QList<int>{};
-    QTest::newRow("help after a folder") << QStringList{"/a", "--help"} << A::ShowHelp << QStringList{"/a"}
+        << QByteArrayList{"/b", "a", "/b"} << A::OpenWindow << QByteArrayList{"/b", "a", "/b"} << QList<int>{};
+    QTest::newRow("help") << QByteArrayList{"--help"} << A::ShowHelp << QByteArrayList{} << QList<int>{};
+    QTest::newRow("help after a folder") << QByteArrayList{"/a", "--help"} << A::ShowHelp << QByteArrayList{"/a"}
                                          << QList<int>{};
-    QTest::newRow("version") << QStringList{"--version"} << A::ShowVersion << QStringList{} << QList<int>{};
+    QTest::newRow("version") << QByteArrayList{"--version"} << A::ShowVersion << QByteArrayList{} << QList<int>{};
     QTest::newRow("the first of help and a stranger decides")
-        << QStringList{"--help", "--bogus"} << A::ShowHelp << QStringList{} << QList<int>{};
+        << QByteArrayList{"--help", "--bogus"} << A::ShowHelp << QByteArrayList{} << QList<int>{};
     QTest::newRow("a stranger before help refuses")
-        << QStringList{"--bogus", "--help"} << A::Refuse << QStringList{} << QList<int>{};
-    QTest::newRow("short help is not ours") << QStringList{"-h"} << A::Refuse << QStringList{} << QList<int>{};
+        << QByteArrayList{"--bogus", "--help"} << A::Refuse << QByteArrayList{} << QList<int>{};
+    QTest::newRow("short help is not ours") << QByteArrayList{"-h"} << A::Refuse << QByteArrayList{} << QList<int>{};
     QTest::newRow("a dash name before -- refuses")
-        << QStringList{"/a", "-x"} << A::Refuse << QStringList{"/a"} << QList<int>{};
+        << QByteArrayList{"/a", "-x"} << A::Refuse << QByteArrayList{"/a"} << QList<int>{};
     QTest::newRow("after -- options are folders")
-        << QStringList{"/a", "--", "-x", "--help", "-platform"} << A::OpenWindow
-        << QStringList{"/a", "-x", "--help", "-platform"} << QList<int>{};
+        << QByteArrayList{"/a", "--", "-x", "--help", "-platform"} << A::OpenWindow
+        << QByteArrayList{"/a", "-x", "--help", "-platform"} << QList<int>{};
     QTest::newRow("a second -- is a folder")
-        << QStringList{"--", "--"} << A::OpenWindow << QStringList{"--"} << QList<int>{};
-    QTest::newRow("a lone dash is a name") << QStringList{"-"} << A::OpenWindow << QStringList{"-"} << QList<int>{};
-    QTest::newRow("toolkit option with its value") << QStringList{"/a", "-platform", "offscreen", "/b"} << A::OpenWindow
-                                                   << QStringList{"/a", "/b"} << QList<int>{1, 2};
+        << QByteArrayList{"--", "--"} << A::OpenWindow << QByteArrayList{"--"} << QList<int>{};
+    QTest::newRow("a lone dash is a name")
+        << QByteArrayList{"-"} << A::OpenWindow << QByteArrayList{"-"} << QList<int>{};
+    QTest::newRow("a name that is not UTF-8 keeps its bytes")
+        << QByteArrayList{"bad\377dir", "--", "-\xfe"} << A::OpenWindow << QByteArrayList{"bad\377dir", "-\xfe"}
+        << QList<int>{};
+    QTest::newRow("an empty argument is given on")
+        << QByteArrayList{"", "/a"} << A::OpenWindow << QByteArrayList{"", "/a"} << QList<int>{};
+    QTest::newRow("a stranger that is not UTF-8 refuses")
+        << QByteArrayList{"--\xff"} << A::Refuse << QByteArrayList{} << QList<int>{};
+    QTest::newRow("toolkit option with its value") << QByteArrayList{"/a", "-platform", "offscreen", "/b"}
+                                                   << A::OpenWindow << QByteArrayList{"/a", "/b"} << QList<int>{1, 2};
     QTest::newRow("toolkit option with two dashes")
-        << QStringList{"--platform", "xcb"} << A::OpenWindow << QStringList{} << QList<int>{0, 1};
+        << QByteArrayList{"--platform", "xcb"} << A::OpenWindow << QByteArrayList{} << QList<int>{0, 1};
     QTest::newRow("toolkit value that begins with a dash")
-        << QStringList{"-stylesheet", "-odd.qss", "/a"} << A::OpenWindow << QStringList{"/a"} << QList<int>{0, 1};
+        << QByteArrayList{"-stylesheet", "-odd.qss", "/a"} << A::OpenWindow << QByteArrayList{"/a"} << QList<int>{0, 1};
     QTest::newRow("toolkit option joined to its value")
-        << QStringList{"-style=fusion", "/a"} << A::OpenWindow << QStringList{"/a"} << QList<int>{0};
-    QTest::newRow("toolkit flag") << QStringList{"-reverse", "/a"} << A::OpenWindow << QStringList{"/a"}
+        << QByteArrayList{"-style=fusion", "/a"} << A::OpenWindow << QByteArrayList{"/a"} << QList<int>{0};
+    QTest::newRow("toolkit flag") << QByteArrayList{"-reverse", "/a"} << A::OpenWindow << QByteArrayList{"/a"}
                                   << QList<int>{0};
     QTest::newRow("toolkit option without its value")
-        << QStringList{"/a", "-platform"} << A::Refuse << QStringList{"/a"} << QList<int>{};
+        << QByteArrayList{"/a", "-platform"} << A::Refuse << QByteArrayList{"/a"} << QList<int>{};
     QTest::newRow("a value joined where the toolkit takes none")
-        << QStringList{"-reverse=1"} << A::Refuse << QStringList{} << QList<int>{};
+        << QByteArrayList{"-reverse=1"} << A::Refuse << QByteArrayList{} << QList<int>{};
 }
 
 void tst_commandline::parse()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QByteArrayList, arguments);
     QFETCH(CommandLine::Action, action);
-    QFETCH(QStringList, folders);
+    QFETCH(QByteArrayList, folders);
     QFETCH(QList<int>, toolkit);
     const CommandLine command = parseCommandLine(arguments);
     QCOMPARE(command.action, action);
@@ -84,48 +96,41 @@ void tst_commandline::parse()
 
 void tst_commandline::folderEntry_data()
 {
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("absolute") << "/srv/data"
-                              << "/srv/data";
-    QTest::newRow("relative") << "photos"
-                              << "/home/me/photos";
-    QTest::newRow("the working folder") << "."
-                                        << "/home/me";
-    QTest::newRow("up and across") << "../you/./x"
-                                   << "/home/you/x";
-    QTest::newRow("trailing separator") << "photos/"
-                                        << "/home/me/photos";
-    QTest::newRow("doubled separators") << "/srv//data///x"
-                                        << "/srv/data/x";
-    QTest::newRow("root") << "/"
-                          << "/";
-    QTest::newRow("name beginning with a dash") << "-x"
-                                                << "/home/me/-x";
-    QTest::newRow("spaces and accents") << "Mes Dossiers/été"
-                                        << "/home/me/Mes Dossiers/été";
+    QTest::addColumn<QByteArray>("argument");
+    QTest::addColumn<QByteArray>("entry");
+    QTest::newRow("absolute") << QByteArray("/srv/data") << QByteArray("/srv/data");
+    QTest::newRow("relative") << QByteArray("photos") << QByteArray("/home/me/photos");
+    QTest::newRow("the working folder") << QByteArray(".") << QByteArray("/home/me");
+    QTest::newRow("up and across") << QByteArray("../you/./x") << QByteArray("/home/you/x");
+    QTest::newRow("trailing separator") << QByteArray("photos/") << QByteArray("/home/me/photos");
+    QTest::newRow("doubled separators") << QByteArray("/srv//data///x") << QByteArray("/srv/data/x");
+    QTest::newRow("root") << QByteArray("/") << QByteArray("/");
+    QTest::newRow("name beginning with a dash") << QByteArray("-x") << QByteArray("/home/me/-x");
+    QTest::newRow("spaces and accents") << QByteArray("Mes Dossiers/été") << QByteArray("/home/me/Mes Dossiers/été");
+    QTest::newRow("not UTF-8, as its bytes")
+        << QByteArray("bad\377dir/./x\xc3") << QByteArray("/home/me/bad\377dir/x\xc3");
+    QTest::newRow("empty: no folder") << QByteArray("") << QByteArray();
 }
 
 void tst_commandline::folderEntry()
 {
-    QFETCH(QString, argument);
-    QFETCH(QString, entry);
-    QCOMPARE(folderEntryFor(argument, QStringLiteral("/home/me")), entry);
+    QFETCH(QByteArray, argument);
+    QFETCH(QByteArray, entry);
+    QCOMPARE(folderEntryFor(argument, "/home/me"), entry);
 }
 
 void tst_commandline::sortsFoldersFromTheRestInOrder()
 {
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
-    const QString root = scratch.path();
-    QVERIFY(QDir(root).mkpath(QStringLiteral("one")));
-    QVERIFY(QDir(root).mkpath(QStringLiteral("slow")));
-    QVERIFY(QDir(root).mkpath(QStringLiteral("two")));
-    QFile file(root + QStringLiteral("/a file"));
+    const QByteArray root = QFile::encodeName(scratch.path());
+    for (const char* folder : {"one", "slow", "two", "bad\377dir"})
+        QCOMPARE(::mkdir(QByteArray(root + '/' + folder).constData(), 0755), 0);
+    QFile file(scratch.path() + QStringLiteral("/a file"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QVERIFY(QFile::link(root + QStringLiteral("/two"), root + QStringLiteral("/link to two")));
-    QVERIFY(QFile::link(root + QStringLiteral("/missing"), root + QStringLiteral("/broken link")));
+    QVERIFY(QFile::link(scratch.path() + QStringLiteral("/two"), scratch.path() + QStringLiteral("/link to two")));
+    QVERIFY(QFile::link(scratch.path() + QStringLiteral("/missing"), scratch.path() + QStringLiteral("/broken link")));
 
     // A folder on a mount that does not answer in time counts as none; it
     // comes last, as every later path on a mount that hangs would too.
@@ -134,13 +139,58 @@ void tst_commandline::sortsFoldersFromTheRestInOrder()
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return isFolder(path);
     };
-    const StartFolders sorted =
-        sortStartFolders({"two", "a file", root + "/one/", "missing", "link to two", "broken link", "two", "slow"},
-                         root, std::chrono::milliseconds(100), look);
-    QCOMPARE(sorted.entries, (QStringList{root + "/two", root + "/one", root + "/link to two", root + "/two"}));
+    const StartFolders sorted = sortStartFolders(
+        {"two", "a file", root + "/one/", "missing", "bad\377dir", "", "link to two", "broken link", "two", "slow"},
+        root, std::chrono::milliseconds(100), look);
+    QCOMPARE(sorted.entries, (QByteArrayList{root + "/two", root + "/one", root + "/bad\377dir", root + "/link to two",
+                                             root + "/two"}));
     QCOMPARE(sorted.notFolders,
-             (QStringList{root + "/a file", root + "/missing", root + "/broken link", root + "/slow"}));
-    QCOMPARE(notFoldersMessage({"/a", "/b c"}), QStringLiteral("Not a folder: /a\n/b c"));
+             (QByteArrayList{root + "/a file", root + "/missing", "", root + "/broken link", root + "/slow"}));
+}
+
+void tst_commandline::notFoldersBoxFitsAnyNumber_data()
+{
+    QTest::addColumn<QByteArrayList>("paths");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("details"); // empty: none
+    QTest::newRow("two") << QByteArrayList{"/a", "/b c"} << "Not a folder: /a\n/b c"
+                         << "";
+    QTest::newRow("not UTF-8, as the folder list shows it")
+        << QByteArrayList{"/bad\377dir"} << "Not a folder: /bad\uFFFDdir"
+        << "";
+    QTest::newRow("the empty argument") << QByteArrayList{"/a", ""} << "Not a folder: /a\n\"\" (an empty argument)"
+                                        << "";
+    QByteArrayList many;
+    QStringList manyTexts;
+    for (int path = 1; path <= 5000; ++path) {
+        many << "/d/" + QByteArray::number(path);
+        manyTexts << QString::fromLatin1(many.constLast());
+    }
+    QTest::newRow("5,000") << many
+                           << "Not a folder: " + manyTexts.mid(0, 10).join('\n')
+                                  + "\nand 4990 more, listed under Show Details"
+                           << manyTexts.join('\n');
+    // Two characters beyond the first plane where the middle is cut: each goes whole.
+    const QByteArray folderSign("\xf0\x9f\x93\x81");
+    const QByteArray longPath =
+        "/" + QByteArray(58, 'x') + folderSign + QByteArray(82, 'x') + folderSign + QByteArray(59, 'x');
+    QTest::newRow("a long path, its middle left out")
+        << QByteArrayList{longPath} << "Not a folder: /" + QString(58, 'x') + QChar(0x2026) + QString(59, 'x')
+        << QString::fromUtf8(longPath);
+}
+
+void tst_commandline::notFoldersBoxFitsAnyNumber()
+{
+    QFETCH(QByteArrayList, paths);
+    QFETCH(QString, text);
+    QFETCH(QString, details);
+    FakeDesktop desktop;
+    desktop.expectMessage(text);
+
+    reportNotFolders(desktop, paths);
+
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
+    QCOMPARE(desktop.shown().constLast().details, details);
 }
 
 QTEST_GUILESS_MAIN(tst_commandline)

@@ -170,6 +170,24 @@ void tst_common::phraseMatch_data()
     QTest::newRow("empty phrase matches all") << "" << QByteArray("anything") << true;
     QTest::newRow("asterisk is literal") << "*" << QByteArray("a.txt") << false;
     QTest::newRow("longer than a name") << "needle" << QByteArray(QByteArray(300, 'x') + "NEEDLE") << true;
+    // Past a name's length a text takes its Unicode form in pieces: a letter and its accent, and
+    // the letters of a Hangul syllable, stay together where a piece would end.
+    const QByteArray xs(255, 'x');
+    QTest::newRow("an accent where a piece would end") << "x\u00e9" << QByteArray(xs + "E\u0301") << true;
+    QTest::newRow("an accent where a piece would end, apart") << "xe" << QByteArray(xs + "E\u0301") << false;
+    QTest::newRow("Hangul letters where a piece would end")
+        << "x\ud55c" << QByteArray(xs + "\u1112\u1161\u11ab") << true;
+    // A long run of marks in any order: canonical order sorts them by class.
+    QString marks = QStringLiteral("e");
+    QString sorted = marks;
+    for (int mark = 0; mark < 50000; ++mark) {
+        marks += QStringLiteral("\u0301\u0323");
+        sorted += QChar(0x0323);
+    }
+    sorted += QString(50000, QChar(0x0301));
+    QTest::newRow("a phrase of 100,000 marks") << marks << sorted.toUtf8() << true;
+    QTest::newRow("a phrase of 100,000 marks, the last one other")
+        << marks << (sorted.chopped(1) + QChar(0x0300)).toUtf8() << false;
 }
 
 void tst_common::phraseMatch()

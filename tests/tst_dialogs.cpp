@@ -1,13 +1,23 @@
+#include "CommandLine.h"
 #include "KindIconProvider.h"
+#include "QtDesktop.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
@@ -74,12 +84,30 @@ private:
     std::thread thread_;
 };
 
+// Runs whileShown on the first modal dialog of that type once it shows; it
+// must close the dialog.
+template <typename Dialog>
+void onceShown(const std::function<void(Dialog&)>& whileShown)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, whileShown] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+            poll->deleteLater();
+            poll->stop();
+            whileShown(*dialog);
+        }
+    });
+    poll->start(10);
+}
+
 } // namespace
 
 class tst_dialogs : public QObject {
     Q_OBJECT
 private slots:
     void entriesAreShownWithoutOpeningThem();
+    void notFoldersBoxFitsTheScreen();
+    void inputBoxTakesALongPhrase();
 };
 
 void tst_dialogs::entriesAreShownWithoutOpeningThem()
@@ -132,6 +160,45 @@ void tst_dialogs::entriesAreShownWithoutOpeningThem()
 
     QVERIFY(!rescue.rescued());
     QCOMPARE(watch.opened(), QStringList());
+}
+
+// However many paths were passed over, the box and its OK button stay on the screen.
+void tst_dialogs::notFoldersBoxFitsTheScreen()
+{
+    QByteArrayList paths;
+    for (int path = 1; path <= 5000; ++path)
+        paths << "/home/me/Downloads/not a folder " + QByteArray::number(path) + ".pdf";
+    QRect box;
+    QRect ok;
+    QString details;
+    onceShown<QMessageBox>([&](QMessageBox& shown) {
+        box = shown.frameGeometry();
+        QAbstractButton* button = shown.button(QMessageBox::Ok);
+        ok = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+        details = shown.detailedText();
+        button->click();
+    });
+    QtDesktop desktop;
+
+    reportNotFolders(desktop, paths);
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(screen.contains(box), qPrintable(QStringLiteral("the box is %1x%2").arg(box.width()).arg(box.height())));
+    QVERIFY(screen.contains(ok));
+    QCOMPARE(details.count(QLatin1Char('\n')), paths.size() - 1);
+}
+
+// The toolkit's line would cut a phrase to 32,767 characters.
+void tst_dialogs::inputBoxTakesALongPhrase()
+{
+    const QString phrase(40000, QLatin1Char('x'));
+    onceShown<QInputDialog>([&](QInputDialog& shown) {
+        shown.findChild<QLineEdit*>()->setText(phrase);
+        shown.accept();
+    });
+    QtDesktop desktop;
+
+    QCOMPARE(desktop.inputText(QStringLiteral("Remove entries containing: ")).size(), phrase.size());
 }
 
 QTEST_MAIN(tst_dialogs)

@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "ResultLists.h"
 #include "StepTrap.h"
 #include "results/ResultExport.h"
 #include "results/ResultModel.h"
@@ -34,10 +35,11 @@ struct Export {
 
     QString oldPath() const { return folder.filePath(QStringLiteral("old.txt")); }
 
-    void run()
+    void run(const ReplacingFileOpener& open = openReplacingFile)
     {
         StepTrap trap(desktop, Location);
-        exportList(trap, desktop, list, [this](PointerState pointer) { pointers << pointer; });
+        exportList(
+            trap, desktop, list, [this](PointerState pointer) { pointers << pointer; }, open);
     }
 
     QTemporaryDir folder;
@@ -55,6 +57,8 @@ private slots:
     void writesTheChosenForm();
     void asksAndFailsAsTheSaveDoes_data();
     void asksAndFailsAsTheSaveDoes();
+    void editWhileWritingGivesTheListOfOneMomentOrFails_data();
+    void editWhileWritingGivesTheListOfOneMomentOrFails();
 };
 
 void tst_export_list::writesTheChosenForm_data()
@@ -139,6 +143,35 @@ void tst_export_list::asksAndFailsAsTheSaveDoes()
     const QStringList entries =
         QDir(exported.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     QCOMPARE(entries, QStringList{"old.txt"});
+    QVERIFY2(exported.desktop.problems().isEmpty(), qPrintable(exported.desktop.problems().join('\n')));
+}
+
+void tst_export_list::editWhileWritingGivesTheListOfOneMomentOrFails_data()
+{
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<QByteArray>("bytes"); // the old ones after a failure
+    QTest::newRow("a search appends") << int(ListEdit::Append) << QByteArray("a\nb\nredo takes me\n");
+    QTest::newRow("Undo") << int(ListEdit::Undo) << OldBytes;
+    QTest::newRow("Clear Results") << int(ListEdit::Clear) << OldBytes;
+}
+
+void tst_export_list::editWhileWritingGivesTheListOfOneMomentOrFails()
+{
+    QFETCH(int, edit);
+    QFETCH(QByteArray, bytes);
+    Export exported({"a", "b"});
+    giveHistory(exported.list);
+    exported.desktop.expectSaveFile(exported.oldPath());
+    exported.desktop.expectQuestion(
+        QStringLiteral("Are you sure you wish to overwrite ") + exported.oldPath() + QStringLiteral(" ?"), true);
+    if (bytes == OldBytes)
+        exported.desktop.expectError(StepTrap::composeText(QStringLiteral("Index out of bounds"), Location, 136));
+    EditWhileWriting whileWriting;
+
+    exported.run(whileWriting.arm(exported.desktop, exported.list, ListEdit(edit), openReplacingFile));
+
+    QVERIFY(whileWriting.edited);
+    QCOMPARE(contents(exported.oldPath()), bytes);
     QVERIFY2(exported.desktop.problems().isEmpty(), qPrintable(exported.desktop.problems().join('\n')));
 }
 

@@ -11,9 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -61,6 +64,8 @@ private slots:
     void dragOffersTheSelectedLinesForCopyOnly();
     void copyTickedAsFiles_data();
     void copyTickedAsFiles();
+    void editWhileLookingHandsOverTheListOfOneMoment_data();
+    void editWhileLookingHandsOverTheListOfOneMoment();
     void clipboardHeldByAnotherProgram();
     void openContainingFolder_data();
     void openContainingFolder();
@@ -195,6 +200,51 @@ void tst_handover::copyTickedAsFiles()
     QCOMPARE(desktop.clipboardData.value(UriList).count("\r\n"), files);
     QVERIFY(desktop.clipboardData.value(CopiedFiles).startsWith("copy\nfile://"));
     QCOMPARE(desktop.clipboardData.value(CopiedFiles).count('\n'), files);
+}
+
+void tst_handover::editWhileLookingHandsOverTheListOfOneMoment_data()
+{
+    QTest::addColumn<int>("edit");
+    for (const auto& [name, edit] : {std::pair{"a search appends", ListEdit::Append},
+                                     {"Invert Ticks", ListEdit::Tick},
+                                     {"Delete", ListEdit::Delete},
+                                     {"Undo", ListEdit::Undo},
+                                     {"Redo", ListEdit::Redo},
+                                     {"a filter", ListEdit::Filter},
+                                     {"Clear Results", ListEdit::Clear}})
+        QTest::newRow(name) << int(edit);
+}
+
+void tst_handover::editWhileLookingHandsOverTheListOfOneMoment()
+{
+    QFETCH(int, edit);
+    const Items items;
+    ResultModel list;
+    appendLines(list, items.lines({"%1/a b.txt", "a b.txt", "%1/sub"}), {true, false, true});
+    giveHistory(list);
+    FakeDesktop desktop;
+    StepTrap trap(desktop, Location);
+    // Slow looks, so the window yields while they run.
+    const ItemLooks slowLooks{[](const QByteArray& path) {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                  return itemExists(path);
+                              },
+                              std::chrono::seconds(5)};
+    bool edited = false;
+    desktop.onYield = [&](long long count) {
+        if (count == 1) {
+            editList(list, ListEdit(edit));
+            edited = true;
+        }
+    };
+
+    ::copyTickedAsFiles(trap, desktop, list, slowLooks);
+
+    QVERIFY(edited);
+    QCOMPARE(QString::fromUtf8(desktop.clipboardData.value(QStringLiteral("text/plain"))),
+             QStringLiteral("%1/a b.txt\n%1/sub").arg(items.dir.path()));
+    QCOMPARE(desktop.clipboardData.value(UriList).count("\r\n"), 2);
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 void tst_handover::clipboardHeldByAnotherProgram()

@@ -1,4 +1,6 @@
 #include "FormFixture.h"
+#include "StepTrap.h"
+#include "TestFiles.h"
 #include "results/ResultModel.h"
 
 #include <QAction>
@@ -60,6 +62,8 @@ private slots:
     void keysUndoAndRedo();
     void everyTrimOfTheWindowIsUndone_data();
     void everyTrimOfTheWindowIsUndone();
+    void keysWhileTheListIsHandedOver_data();
+    void keysWhileTheListIsHandedOver();
 };
 
 void tst_undo_window::keysUndoAndRedo_data()
@@ -147,6 +151,87 @@ void tst_undo_window::everyTrimOfTheWindowIsUndone()
     window.press(QStringLiteral("Ctrl+Shift+Z"));
     QCOMPARE(window.lines(), trimmed);
     QVERIFY2(window.fixture.desktop.problems().isEmpty(), qPrintable(window.fixture.desktop.problems().join('\n')));
+}
+
+void tst_undo_window::keysWhileTheListIsHandedOver_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("before"); // keys pressed first
+    QTest::addColumn<QString>("keys");   // pressed at a yield, after the pointer went over a button
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QByteArray>("handedOver"); // the file or the clipboard; empty: the clipboard left alone
+    // The hand over a button replaces the busy pointer, but a save holds the list.
+    QTest::newRow("save: Undo refused") << "PushButton2"
+                                        << "Del"
+                                        << "Ctrl+Z"
+                                        << "a c" << QByteArray("a\r\nc\r\n");
+    QTest::newRow("save: Redo refused") << "PushButton2"
+                                        << "Del, Ctrl+Z"
+                                        << "Ctrl+Y"
+                                        << "a b c" << QByteArray("a\r\nb\r\nc\r\n");
+    QTest::newRow("save: Delete refused") << "PushButton2"
+                                          << ""
+                                          << "Del"
+                                          << "a b c" << QByteArray("a\r\nb\r\nc\r\n");
+    QTest::newRow("export: Undo refused") << "Export List..."
+                                          << "Del"
+                                          << "Ctrl+Z"
+                                          << "a c" << QByteArray("a\nc\n");
+    // A copy may be undone around; it then fails at 106 and leaves the clipboard.
+    QTest::newRow("copy: Undo done, copy failed") << "PushButton4"
+                                                  << "Del"
+                                                  << "Ctrl+Z"
+                                                  << "a b c" << QByteArray();
+}
+
+void tst_undo_window::keysWhileTheListIsHandedOver()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, before);
+    QFETCH(QString, keys);
+    QFETCH(QString, lines);
+    QFETCH(QByteArray, handedOver);
+    UndoFixture window;
+    FakeDesktop& desktop = window.fixture.desktop;
+    window.form().resultList().changeAllTicks(TickChange::TickAll);
+    window.press(before);
+    const QString path = window.fixture.folder.filePath(QStringLiteral("list.txt"));
+    const bool copies = command == QLatin1String("PushButton4");
+    if (copies) {
+        desktop.clipboard = QStringLiteral("before");
+        desktop.expectError(
+            StepTrap::composeText(QStringLiteral("Index out of bounds"), handlerLocation("PushButton4_Click"), 106));
+        desktop.expectMessage(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "
+                                             "you normally type and press Ctrl+V to paste the clipboard."));
+    } else {
+        desktop.expectSaveFile(path);
+    }
+    bool pressed = false;
+    desktop.onYield = [&](long long) {
+        if (pressed || (!copies && window.form().pointerState() != PointerState::Busy))
+            return;
+        pressed = true;
+        window.form().Control_MouseMove(window.form().PushButton1);
+        window.press(keys);
+    };
+
+    if (command.startsWith(QLatin1String("PushButton")))
+        window.form().findChild<QPushButton*>(command)->click();
+    else
+        window.fixture.command(2, command)->trigger();
+
+    QVERIFY(pressed);
+    QCOMPARE(window.lines(), lines);
+    if (copies)
+        QCOMPARE(desktop.clipboard, QStringLiteral("before"));
+    else
+        QCOMPARE(fileBytes(path), handedOver);
+    // Once it is over, the keys act again.
+    window.form().ListView2->selectRow(0);
+    window.form().ListView2->setFocus();
+    window.press(QStringLiteral("Del"));
+    QCOMPARE(window.form().resultList().lineCount(), lines.split(QLatin1Char(' ')).size() - 1);
+    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 QTEST_MAIN(tst_undo_window)

@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Folders handed over on the command line, as a file manager hands them over.
 
-Starts the program with folders (one relative, one whose name begins with a
-dash after "--"), a file and a missing path: the folders must arrive in the
-folder list in their order, the rest be named in one box once the window
-shows, and the stored phrase and last picked folder stay as they were. A
+Starts the program with folders (one relative, one whose name is not valid
+UTF-8, one whose name begins with a dash after "--"), a file, a missing path
+and an empty argument: the folders must arrive in the folder list in their
+order, the rest be named in one box once the window shows, and the stored
+phrase and last picked folder stay as they were. A
 search then shows its count on the dock: the LauncherEntry signals on the
 session bus, read with dbus-monitor, end with the result count hidden. The
 options are checked without a window. Run it under a D-Bus session and an X
@@ -102,6 +103,10 @@ def drive(session, monitor):
     make_file(os.path.join(alpha, "keep-a.txt"))
     make_file(os.path.join(dashed, "sub", "Keep-b.txt"))
     make_file(os.path.join(relative, "nothing.txt"))
+    # Passed and walked as its bytes; shown with a stand-in for the byte that is no UTF-8.
+    not_utf8 = os.path.join(os.fsencode(session.root), b"bad\xffdir")
+    not_utf8_shown = os.path.join(session.root, "bad\ufffddir")
+    make_file(os.path.join(not_utf8, b"keep-c.txt"))
     a_file = os.path.join(session.root, "a file.txt")
     make_file(a_file)
     missing = os.path.join(session.root, "missing")
@@ -109,12 +114,12 @@ def drive(session, monitor):
         settings.write(f"[{SECTION}]\nText1={PHRASE}\nLastFolder={LAST_FOLDER}\n")
 
     # The working folder is home, so "rel" is found there.
-    window = session.start(CAPTION, [alpha, missing, spaced + "/", "rel", a_file, "--", dashed])
-    box = window.wait_for_message(MESSAGE_TITLE, f"Not a folder: {missing}\n{a_file}")
+    window = session.start(CAPTION, [alpha, missing, spaced + "/", "", "rel", a_file, not_utf8, "--", dashed])
+    box = window.wait_for_message(MESSAGE_TITLE, f'Not a folder: {missing}\n"" (an empty argument)\n{a_file}')
     window.dismiss(box)
     folders = window.tables()[FOLDER_HEADER]
     rows = [folders.get_accessible_at(row, 0).get_name() for row in range(folders.get_n_rows())]
-    if rows != [alpha, spaced, relative, dashed]:
+    if rows != [alpha, spaced, relative, not_utf8_shown, dashed]:
         raise DriverFailure(f"the folder list holds {rows}")
     stored = read_settings(session.settings_file, SECTION)
     if stored.get("Text1") != PHRASE or stored.get("LastFolder") != LAST_FOLDER:
@@ -123,12 +128,13 @@ def drive(session, monitor):
         raise DriverFailure("the dock was updated before any search")
 
     found = sorted(line for line, _ in window.search())
-    expected = sorted([os.path.join(alpha, "keep-a.txt"), os.path.join(dashed, "sub", "Keep-b.txt")])
+    expected = sorted([os.path.join(alpha, "keep-a.txt"), os.path.join(not_utf8_shown, "keep-c.txt"),
+                       os.path.join(dashed, "sub", "Keep-b.txt")])
     if found != expected:
         raise DriverFailure(f"the search listed {found}, expected {expected}")
-    # The last update hides the count of the two lines found.
+    # The last update hides the count of the three lines found.
     updates = window.wait("the dock's last update",
-                          lambda: monitor.updates()[-1:] == [(2, False)] and monitor.updates())
+                          lambda: monitor.updates()[-1:] == [(3, False)] and monitor.updates())
     if not updates[0][1]:
         raise DriverFailure(f"the dock never showed the count: {updates}")
     window.request_close()

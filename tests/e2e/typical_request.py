@@ -4,24 +4,28 @@
 Start, add a folder through the picker, skip the folders of one name from the
 folder list's menu, search, tick two results, copy them, copy them as files
 from the result list's menu, save them, trim them, undo the trim with Ctrl+Z and
-redo it from the result list's menu, save over the file, change
-the choices, close the window, and start again to find the choices restored. Run it under a D-Bus
-session and an X server of its own:
+redo it from the result list's menu, save over the file, press Ctrl+Z during a
+long save to a slow disk, change the choices, close the window, and start again
+to find the choices restored. Run it under a D-Bus session and an X server of
+its own:
 
     dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" \\
-        /usr/bin/python3 tests/e2e/typical_request.py --exe build/scrivlist --artifacts build/artifacts
+        /usr/bin/python3 tests/e2e/typical_request.py --exe build/scrivlist --artifacts build/artifacts \\
+        --slowfs build/bench/scrivlist-slowfs
 """
 
 import argparse
 import os
 import signal
+import subprocess
 import sys
 import time
 import traceback
 import urllib.parse
 
-from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, Steps, click,
-                           click_at, expect, is_checked, press_keys, read_clipboard, read_settings, table_rows, text_of)
+from window_driver import (FOLDER_HEADER, MESSAGE_TITLE, RESULT_HEADER, Atspi, DriverFailure, Session, Steps, centre,
+                           click, click_at, expect, is_checked, move_pointer, press_keys, read_clipboard, read_settings,
+                           table_rows, text_of, wait_until)
 
 CAPTION = "Scrivlist Software"
 SECTION = "Scrivlist%20Software"
@@ -32,6 +36,11 @@ REMOVE_PHRASE = "DRAFT"    # matched ignoring case
 SKIPPED_NAME = "node_modules"
 CRLF = b"\r\n"
 OVERALL_LIMIT_SECONDS = 120  # well inside the test's own time limit, so cleaning up still happens
+# The long save: lines of about 250 bytes, 7 MB in all, well beyond the 4 MiB the save's writer queues, to a
+# disk that writes 1,000 kB/s, so the window still reads the list for about 3 s while the disk is busy.
+LONG_SAVE_FILES = 28000
+WRITER_QUEUE_BYTES = 4 << 20
+SLOW_DISK_KBPS = 1000
 
 # Files under the searched folder; the ones whose names contain ".txt" in any case are found.
 TREE = {
@@ -186,10 +195,14 @@ def remove_containing(window, lines):
     return kept
 
 
+def keyboard_to_first_result(window):
+    """A click on the first result line's text: the list takes the keyboard, no tick changes."""
+    box = window.tables()[RESULT_HEADER].get_accessible_at(0, 0).get_extents(Atspi.CoordType.SCREEN)
+    click_at(box.x + box.width * 3 // 4, box.y + box.height // 2)
+
+
 def undo_and_redo(window, before, kept):
-    results = window.tables()[RESULT_HEADER]
-    box = results.get_accessible_at(0, 0).get_extents(Atspi.CoordType.SCREEN)
-    click_at(box.x + box.width * 3 // 4, box.y + box.height // 2)  # the keyboard to the list, no tick changed
+    keyboard_to_first_result(window)
     window.away_from_lists()
     window.focus()
     press_keys("ctrl+z")
@@ -198,6 +211,75 @@ def undo_and_redo(window, before, kept):
     window.choose_from_menu(RESULT_HEADER, "Menu", ["Up", "Up", "Return"])
     wanted = [(line, checked) for line, checked in before if line in kept]
     window.wait("the removal done again", lambda: window.results() == wanted)
+
+
+class SlowDisk:
+    """A folder mirrored through the slow-disk stand-in, its writes slowed."""
+
+    def __init__(self, program, source, point, kbps):
+        self.source = source
+        self.point = point
+        done = subprocess.run([program, source, point, "--write-kbps", str(kbps)], capture_output=True, timeout=10)
+        self.refusal = done.stderr.decode(errors="replace").strip() if done.returncode != 0 else None
+        if self.refusal is None:
+            wait_until("the slow disk to be mounted", lambda: os.path.ismount(point))
+
+    def unmount(self):
+        if os.path.ismount(self.point):
+            subprocess.run(["fusermount3", "-u", self.point], capture_output=True, timeout=10)
+
+
+def file_bytes(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def save_as(window, path):
+    click(window.button("Save Results As Text File"))
+    window.answer_dialog("Save", path)
+
+
+def undo_during_a_long_save(window, root, disk, out):
+    """A list larger than the save's writer queues is saved to the slow disk; while the window still reads it,
+    the pointer goes over a button (the hand replaces the busy pointer) and Ctrl+Z is pressed over the list.
+    Undo is refused while the save runs, so the file holds the list as it was when the save began, the same
+    list a second save writes afterwards, and Ctrl+Z acts once the save is over."""
+    big = os.path.join(root, "big")
+    os.makedirs(big)
+    for number in range(LONG_SAVE_FILES):
+        open(os.path.join(big, f"long-{number:05}-" + "x" * 180 + ".txt"), "w").close()
+    click(window.button("Start Searching"))
+    window.dismiss(window.wait_for_message(MESSAGE_TITLE, "Done.", timeout=60))
+    results = window.tables()[RESULT_HEADER]
+    rows = results.get_n_rows()
+    expect(rows > LONG_SAVE_FILES, f"the search listed {rows} lines")
+    keyboard_to_first_result(window)
+    press_keys("Delete")
+    window.wait("the first line deleted", lambda: results.get_n_rows() == rows - 1)
+
+    saved = os.path.join(disk.point, "long.txt")
+    partial = os.path.join(disk.source, ".long.txt.scrivlist-partial-1")
+    save_as(window, saved)
+    window.wait("the save to write to the slow disk", lambda: os.path.exists(partial) and os.path.getsize(partial))
+    move_pointer(*centre(window.button("Start Searching")))
+    keyboard_to_first_result(window)
+    press_keys("ctrl+z")
+    written_at_undo = os.path.getsize(partial) if os.path.exists(partial) else None
+    done = os.path.join(disk.source, "long.txt")
+    window.wait("the long save to end", lambda: os.path.exists(done) and not os.path.exists(partial), timeout=30)
+    first = file_bytes(done)
+    expect(written_at_undo is not None and written_at_undo + WRITER_QUEUE_BYTES < len(first),
+           f"Ctrl+Z came after the save had read the whole list ({written_at_undo} of {len(first)} bytes written)")
+    expect(results.get_n_rows() == rows - 1, "Ctrl+Z acted during the save")
+
+    again = os.path.join(out, "after.txt")
+    save_as(window, again)
+    window.wait("the second save", lambda: os.path.exists(again))
+    expect(first == file_bytes(again), "the long save does not hold the list that a save after it writes")
+    expect(first.count(CRLF) == rows - 1, f"the long save holds {first.count(CRLF)} lines, not {rows - 1}")
+    keyboard_to_first_result(window)
+    press_keys("ctrl+z")
+    window.wait("Ctrl+Z to put the deleted line back after the save", lambda: results.get_n_rows() == rows)
 
 
 def change_choices(session, window):
@@ -223,7 +305,7 @@ def check_restored(window):
     expect(all(table.get_n_rows() == 0 for table in tables.values()), "a list survived the restart")
 
 
-def drive(session, artifacts, steps):
+def drive(session, artifacts, steps, slowfs):
     root = session.folder("files", "Reports")
     make_tree(root)
     saved = os.path.join(session.folder("out"), "results.txt")
@@ -254,6 +336,16 @@ def drive(session, artifacts, steps):
     undo_and_redo(window, before, kept)
     steps("save over the file")
     save(window, saved, kept, overwrite=True)
+    # Where FUSE cannot mount (no /dev/fuse), the step says so and is left out.
+    disk = SlowDisk(slowfs, session.folder("slow-source"), session.folder("slow"), SLOW_DISK_KBPS) if slowfs else None
+    if disk is None or disk.refusal is not None:
+        steps("left out: Ctrl+Z during a long save, " + (disk.refusal if disk else "no slow-disk stand-in given"))
+    else:
+        steps("Ctrl+Z during a long save to a slow disk")
+        try:
+            undo_during_a_long_save(window, root, disk, session.folder("out"))
+        finally:
+            disk.unmount()
     steps("change the choices and close the window")
     change_choices(session, window)
     close(window)
@@ -272,6 +364,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exe", required=True, help="the built program")
     parser.add_argument("--artifacts", required=True, help="where screenshots are kept")
+    parser.add_argument("--slowfs", help="the slow-disk stand-in, for Ctrl+Z during a long save")
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
     picture = os.path.join(args.artifacts, "failure.png")
@@ -283,7 +376,7 @@ def main():
     signal.signal(signal.SIGALRM, overtime)
     signal.alarm(OVERALL_LIMIT_SECONDS)
     try:
-        drive(session, args.artifacts, steps)
+        drive(session, args.artifacts, steps, args.slowfs)
     except Exception as failure:  # any failure ends the run with a picture of the screen
         try:
             session.x.screenshot(picture)

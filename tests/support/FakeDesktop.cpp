@@ -84,9 +84,9 @@ QStringList FakeDesktop::shownTexts(Kind kind) const
     return texts;
 }
 
-std::optional<FakeDesktop::Expected> FakeDesktop::take(Kind kind, const QString& text)
+std::optional<FakeDesktop::Expected> FakeDesktop::take(Kind kind, const QString& text, const QString& details)
 {
-    shown_.append({kind, text});
+    shown_.append({kind, text, details});
     if (script_.empty() || script_.front().kind != kind || script_.front().text.value_or(text) != text) {
         unexpected_ << QStringLiteral("unexpected %1: %2").arg(QLatin1String(kindName(kind)), text);
         return std::nullopt;
@@ -101,6 +101,11 @@ std::optional<FakeDesktop::Expected> FakeDesktop::take(Kind kind, const QString&
 void FakeDesktop::message(const QString& text)
 {
     take(Kind::Message, text);
+}
+
+void FakeDesktop::messageWithDetails(const QString& text, const QString& details)
+{
+    take(Kind::Message, text, details);
 }
 
 bool FakeDesktop::askYesNo(const QString& text)

@@ -36,6 +36,7 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        QString details; // of a message
     };
 
     void expect(Expected expected) { script_.push_back(std::move(expected)); }
@@ -75,6 +76,7 @@ public:
     bool programEnded = false;
 
     void message(const QString& text) override;
+    void messageWithDetails(const QString& text, const QString& details) override;
     bool askYesNo(const QString& text) override;
     void errorBox(const QString& text) override;
     QString inputText(const QString& prompt) override;
@@ -95,7 +97,7 @@ public:
     bool trySetClipboardData(const QMimeData& data) override;
 
 private:
-    std::optional<Expected> take(Kind kind, const QString& text);
+    std::optional<Expected> take(Kind kind, const QString& text, const QString& details = {});
 
     std::deque<Expected> script_;
     QList<Shown> shown_;

@@ -51,4 +51,16 @@ void addPhraseRows()
     row("two accents in either order", "\u1ec7", "xe\u0302\u0323x", true);
     row("Hangul syllable from its letters", "\ud55c", "\u1112\u1161\u11ab.txt", true);
     row("compatibility forms stay apart", "fi", "\ufb01le", false);
+    // Greek: capital sigma, sigma and the final sigma are one letter; so are the forms of İ.
+    row("Greek capitals over small letters", "ΟΔΟΣ", "οδος.doc", true);
+    row("Greek small letters over capitals", "οδος", "ΟΔΟΣ.txt", true);
+    row("final sigma over sigma", "οδος", "οδοσ.txt", true);
+    row("sigma over final sigma", "οδοσ", "οδος.doc", true);
+    row("final sigma inside a name", "ος.", "ΟΔΟΣ.txt", true);
+    row("an accented Greek capital", "Οδός", "ΟΔΌΣ.txt", true);
+    row("an accented Greek letter, decomposed", "Οδός", "ΟΔΟ\u0301Σ.txt", true);
+    row("the Greek accent is part of its letter", "Οδός", "οδος.doc", false);
+    row("dotted capital I", "İSTANBUL", "İstanbul.txt", true);
+    row("dotted capital I, decomposed", "İSTANBUL", "I\u0307stanbul.txt", true);
+    row("dotted capital I is no plain i", "istanbul", "İstanbul.txt", false);
 }

@@ -9,6 +9,7 @@
 class UnreachableDesktop : public FakeDesktop {
 public:
     void message(const QString&) override { throw unreachable(); }
+    void messageWithDetails(const QString&, const QString&) override { throw unreachable(); }
     bool askYesNo(const QString&) override { throw unreachable(); }
     QString inputText(const QString&) override { throw unreachable(); }
     QString pickFolder(const QString&, const QString&) override { throw unreachable(); }

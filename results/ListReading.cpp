@@ -1,0 +1,24 @@
+#include "ListReading.h"
+
+#include "LineGone.h"
+#include "ResultModel.h"
+
+ListReading::ListReading(ResultModel& list, Hold hold)
+    : list_(list), hold_(hold), count_(list.lineCount()), revision_(list.revision())
+{
+    if (hold_ == Hold::Yes)
+        list_.hold();
+}
+
+ListReading::~ListReading()
+{
+    if (hold_ == Hold::Yes)
+        list_.release();
+}
+
+QByteArrayView ListReading::lineBytes(qsizetype line) const
+{
+    if (list_.revision() != revision_ || line >= count_)
+        throw lineGoneFailure();
+    return list_.lineBytes(line);
+}
