@@ -136,7 +136,9 @@ StartFolders sortStartFolders(const QStringList& folders, const QString& working
         entries << folderEntryFor(folder, workingFolder);
         paths.push_back(QFile::encodeName(entries.constLast()));
     }
-    const std::vector<bool> found = lookUpItems(paths, {}, ItemLooks{look, patience});
+    LookupOptions lookup = folderLookup(patience);
+    lookup.call = look;
+    const std::vector<bool> found = lookUp(paths, lookup);
     StartFolders sorted;
     for (qsizetype position = 0; position < entries.size(); ++position)
         (found[static_cast<std::size_t>(position)] ? sorted.entries : sorted.notFolders) << entries[position];

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ItemLookup.h"
+#include "io/Lookup.h"
 
 #include <QByteArray>
 #include <QList>
@@ -46,7 +46,7 @@ struct StartFolders {
 };
 StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
                               std::chrono::milliseconds patience,
-                              const std::function<bool(const QByteArray&)>& look = isFolder);
+                              const std::function<bool(const QByteArray&)>& look = statFindsFolder);
 
 // The text of the one box that names the paths passed over.
 QString notFoldersMessage(const QStringList& paths);

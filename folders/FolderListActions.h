@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemLookup.h"
 #include "PointerState.h"
+#include "io/Lookup.h"
 
 #include <QList>
 #include <QString>
@@ -20,7 +20,7 @@ struct FolderListHooks {
     SetPointerState setPointer;
     std::function<void(const QString&)> setPhrase; // Text1
     // How a dropped item is told to be a folder; one that does not answer is none.
-    ItemLooks folderLooks{isFolder};
+    LookupOptions droppedFolders = folderLookup();
 };
 
 // Whether a drop may bring a folder of this machine: it holds a local file

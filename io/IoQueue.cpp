@@ -63,7 +63,7 @@ struct IoQueue::State {
     std::deque<std::shared_ptr<IoRequest>> unplaced; // to find their first lane; no call yet
     Device lastServed = 0;
     int alive = 0; // threads started and not ended
-    int idle = 0;  // of those, waiting for work
+    int idle = 0;  // of those, not running or answering a request
     int stuck = 0; // in a call the time-out has answered for
     std::shared_ptr<const MountTable> mounts;
     Clock::time_point mountsReadAt;
@@ -194,10 +194,12 @@ bool IoQueue::State::wakeOne(const std::shared_ptr<State>& self)
 bool IoQueue::State::startThread(const std::shared_ptr<State>& self)
 {
     changeAlive(1);
+    changeIdle(1);
     try {
         std::thread([self] { work(self); }).detach();
         return true;
     } catch (const std::system_error&) {
+        changeIdle(-1);
         changeAlive(-1);
         return false;
     }
@@ -226,7 +228,9 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
     ::pthread_setname_np(::pthread_self(), "scriv-io");
     IoQueue queue(self);
     State& state = *self;
-    const auto answer = [&](std::unique_lock<std::mutex>& lock, std::shared_ptr<IoRequest> request, int error) {
+    // Counted idle from its start: it looks for work before it waits.
+    std::unique_lock lock(state.mutex);
+    const auto answer = [&](std::shared_ptr<IoRequest> request, int error) {
         lock.unlock();
         answeringFor = &state;
         tookWorkQueued = false;
@@ -235,45 +239,43 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
         request.reset(); // whatever it held goes outside the lock
         lock.lock();
     };
-    std::unique_lock lock(state.mutex);
     auto idleSince = Clock::now();
     for (;;) {
         const auto now = Clock::now();
-        if (std::vector<std::shared_ptr<IoRequest>> late = state.takeTimedOut(now); !late.empty()) {
-            for (std::shared_ptr<IoRequest>& request : late)
-                answer(lock, std::move(request), ETIMEDOUT);
-            continue;
-        }
-        std::shared_ptr<IoRequest> request = state.takeRunnable(now);
-        if (!request) {
+        std::vector<std::shared_ptr<IoRequest>> late = state.takeTimedOut(now);
+        std::shared_ptr<IoRequest> request = late.empty() ? state.takeRunnable(now) : nullptr;
+        if (late.empty() && !request) {
             // The last idle thread stays while calls are under way, to answer them at the time-out.
-            if (now - idleSince >= state.settings.idleThreadEnd && (state.idle > 0 || !state.watching()))
+            if (now - idleSince >= state.settings.idleThreadEnd && (state.idle > 1 || !state.watching()))
                 break;
-            state.changeIdle(1);
             state.wake.wait_until(lock, state.nextWake(idleSince));
-            state.changeIdle(-1);
             continue;
         }
-        if (state.idle == 0 && state.alive < state.settings.threads)
-            state.startThread(self);
-        const std::optional<Device> lane = request->lane_;
-        lock.unlock();
-        const std::optional<Device> next = request->run(queue, lane);
-        lock.lock();
-        if (lane)
-            state.endCall(*request);
-        idleSince = Clock::now();
-        if (request->stage_ == Stage::Answered) { // by the time-out, while it ran
+        state.changeIdle(-1);
+        for (std::shared_ptr<IoRequest>& timedOut : late)
+            answer(std::move(timedOut), ETIMEDOUT);
+        if (request) {
+            if (state.idle == 0 && state.alive < state.settings.threads)
+                state.startThread(self);
+            const std::optional<Device> lane = request->lane_;
             lock.unlock();
-            request.reset();
+            const std::optional<Device> next = request->run(queue, lane);
             lock.lock();
-        } else if (next && state.place(request, *next, idleSince)) {
-            continue;
-        } else {
-            request->stage_ = Stage::Answered;
-            answer(lock, std::move(request), next ? ETIMEDOUT : 0);
+            if (lane)
+                state.endCall(*request);
+            if (request->stage_ == Stage::Answered) { // by the time-out, while it ran
+                lock.unlock();
+                request.reset();
+                lock.lock();
+            } else if (!next || !state.place(request, *next, Clock::now())) {
+                request->stage_ = Stage::Answered;
+                answer(std::move(request), next ? ETIMEDOUT : 0);
+            }
         }
+        state.changeIdle(1);
+        idleSince = Clock::now();
     }
+    state.changeIdle(-1);
     state.changeAlive(-1);
 }
 

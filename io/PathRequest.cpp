@@ -29,6 +29,6 @@ std::optional<Device> PathRequest::run(IoQueue& queue, std::optional<Device> lan
     const Reach reach = resolveIn(resolution_, *mounts_, lane);
     if (reach.device != lane)
         return reach.device;
-    call(path_, resolution_.realPath(), *mounts_);
+    call(path_, resolution_.realPath(), mounts_);
     return std::nullopt;
 }

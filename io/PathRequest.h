@@ -31,7 +31,8 @@ protected:
     PathRequest(const QByteArray& path, PathResolution::LastLink last);
 
     // In the lane of the file system the path reaches; `reached` is the path with its links resolved.
-    virtual void call(const QByteArray& path, const QByteArray& reached, const MountTable& mounts) = 0;
+    virtual void call(const QByteArray& path, const QByteArray& reached,
+                      const std::shared_ptr<const MountTable>& mounts) = 0;
 
 private:
     QByteArray path_;

@@ -62,17 +62,17 @@ void writeLines(Desktop& desktop, const ResultModel& list, BackgroundWriter& fil
     file.write(chunk);
 }
 
-// Whether the target exists, looked at on a helper while the window yields.
-// A look that does not answer is never taken for "absent": the question
-// would be skipped.
-bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtTarget)
+// Whether the target exists, looked up on the I/O threads while the window
+// yields. A lookup that does not answer is never taken for "absent": the
+// question would be skipped.
+bool targetFound(Desktop& desktop, const QString& path, const LookupOptions& lookupTarget)
 {
-    ItemLookup lookup({QFile::encodeName(path)}, lookAtTarget);
+    Lookup lookup({QFile::encodeName(path)}, lookupTarget);
     lookup.await([&desktop] { desktop.yieldToEventLoop(); });
     switch (lookup.answer(0)) {
-    case ItemLookup::Answer::Exists:
+    case Lookup::Answer::Found:
         return true;
-    case ItemLookup::Answer::Missing:
+    case Lookup::Answer::Missing:
         return false;
     default:
         throw Failure::fromErrno(ETIMEDOUT, path);
@@ -81,7 +81,7 @@ bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtT
 
 // Asks for the file and its form, then writes the list as the save button does.
 void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-              const ReplacingFileOpener& open, const ItemLooks& lookAtTarget, const ListFileKind& kind)
+              const ReplacingFileOpener& open, const LookupOptions& lookupTarget, const ListFileKind& kind)
 {
     QString path;
     LineForm form = kind.forms.front();
@@ -95,7 +95,7 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
         return;
     // Reported like a failed open, and nothing is written.
     bool exists = false;
-    if (!trap.step(120, [&] { exists = targetFound(desktop, path, lookAtTarget); }))
+    if (!trap.step(120, [&] { exists = targetFound(desktop, path, lookupTarget); }))
         return;
     bool replace = true;
     if (exists)
@@ -128,13 +128,13 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
 } // namespace
 
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                           const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
+                           const ReplacingFileOpener& open, const LookupOptions& lookupTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, lookAtTarget, SavedText);
+    saveList(trap, desktop, list, setPointer, open, lookupTarget, SavedText);
 }
 
 void exportList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const SetPointerState& setPointer,
-                const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
+                const ReplacingFileOpener& open, const LookupOptions& lookupTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, lookAtTarget, ExportedList);
+    saveList(trap, desktop, list, setPointer, open, lookupTarget, ExportedList);
 }

@@ -132,7 +132,7 @@ void tst_commandline::sortsFoldersFromTheRestInOrder()
     const auto look = [](const QByteArray& path) {
         if (path.endsWith("/slow"))
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        return isFolder(path);
+        return statFindsFolder(path);
     };
     const StartFolders sorted =
         sortStartFolders({"two", "a file", root + "/one/", "missing", "link to two", "broken link", "two", "slow"},

@@ -45,8 +45,8 @@ inline Device fakeDevice(unsigned number)
     return makedev(0, 9000 + number);
 }
 
-// While it lives, the program's I/O queue runs as changed, and reads the system's mount table with made-up
-// mounts added: each point becomes fakeDevice() of its place in the list, from 1.
+// While it lives, the program's I/O queue runs as changed, and its mount table holds made-up mounts besides
+// the real ones: each point a file system of its own.
 class QueueSettings {
 public:
     explicit QueueSettings(const std::function<void(IoQueue::Settings&)>& change, const QByteArrayList& fakeMounts = {})
@@ -55,13 +55,13 @@ public:
         IoQueue::Settings settings = saved_;
         change(settings);
         QByteArray rows;
-        for (qsizetype place = 0; place < fakeMounts.size(); ++place) {
-            const QByteArray number = QByteArray::number(9000 + place + 1);
-            rows += number + " 1 0:" + number + " / " + QByteArray(fakeMounts[place]).replace(" ", "\\040")
-                    + " rw - fake fake rw\n";
+        for (const QByteArray& point : fakeMounts) {
+            const QByteArray number = QByteArray::number(9000 + ++mountsMade_);
+            rows +=
+                number + " 1 0:" + number + " / " + QByteArray(point).replace(" ", "\\040") + " rw - fake fake rw\n";
         }
         if (!rows.isEmpty())
-            settings.mountInfo = [rows] { return readMountInfo() + rows; };
+            settings.mountInfo = [read = saved_.mountInfo, rows] { return read() + rows; };
         IoQueue::instance().setSettings(settings);
     }
     ~QueueSettings() { IoQueue::instance().setSettings(saved_); }
@@ -69,5 +69,6 @@ public:
     QueueSettings& operator=(const QueueSettings&) = delete;
 
 private:
+    static inline unsigned mountsMade_ = 0;
     IoQueue::Settings saved_;
 };
