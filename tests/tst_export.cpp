@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "FileExists.h"
+#include "Hangs.h"
 #include "ResultLists.h"
 #include "StepTrap.h"
 #include "TestFiles.h"
@@ -36,8 +37,9 @@ const QString Location = QStringLiteral("in Tests.Save ");
 
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit, LineRemoved };
 
-// How a scripted file's writes behave.
-enum Play { OpenBlocks, WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
+// How a scripted file's writes behave. Blocked calls are let go after a while; hung ones only once the queue's
+// time-out has answered for them.
+enum Play { OpenBlocks, WritesBlock, OpenHangs, WritesHang, WritesSlow, ThirdWriteFails, CommitFails };
 
 // The temporary file of a save: unnamed where the file system has them, or
 // the hidden named one of the file systems that have not.
@@ -65,43 +67,6 @@ private:
     QString path_;
 };
 
-// Held shut until the test opens it, or until it has waited too long, which
-// it records: a window that waits for the disk never gets to open it.
-class Gate {
-public:
-    void passThrough()
-    {
-        std::unique_lock lock(mutex_);
-        if (!waitingSince_)
-            waitingSince_ = std::chrono::steady_clock::now();
-        if (!opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; }))
-            timedOut_ = open_ = true;
-    }
-    void open()
-    {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
-    }
-    bool timedOut()
-    {
-        const std::lock_guard lock(mutex_);
-        return timedOut_;
-    }
-    bool heldFor(std::chrono::milliseconds time)
-    {
-        const std::lock_guard lock(mutex_);
-        return waitingSince_ && std::chrono::steady_clock::now() - *waitingSince_ >= time;
-    }
-
-private:
-    std::mutex mutex_;
-    std::optional<std::chrono::steady_clock::time_point> waitingSince_;
-    std::condition_variable opened_;
-    bool open_ = false;
-    bool timedOut_ = false;
-};
-
 // A real replacing file whose opening or writes are held at a gate, whose
 // writes are played slowly or failed at the third, or whose commit fails.
 class ScriptedFile : public ReplacingFile {
@@ -109,15 +74,15 @@ public:
     ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
         : path_(path), play_(play), gate_(gate)
     {
-        if (play_ == OpenBlocks)
-            gate_.passThrough();
+        if (play_ == OpenBlocks || play_ == OpenHangs)
+            gate_.wait();
         real_ = open(path);
     }
     void write(QByteArrayView bytes) override
     {
         ++writes_;
-        if (play_ == WritesBlock)
-            gate_.passThrough();
+        if (play_ == WritesBlock || play_ == WritesHang)
+            gate_.wait();
         else if (play_ == WritesSlow)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         else if (play_ == ThirdWriteFails && writes_ == 3)
@@ -415,6 +380,8 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow_data()
     QTest::newRow("opening blocks") << int(OpenBlocks) << int(Unnamed);
     QTest::newRow("writes block") << int(WritesBlock) << int(Unnamed);
     QTest::newRow("writes block, named temporary") << int(WritesBlock) << int(Named);
+    QTest::newRow("opening hangs past the time-out") << int(OpenHangs) << int(Unnamed);
+    QTest::newRow("writes hang past the time-out, named temporary") << int(WritesHang) << int(Named);
     QTest::newRow("writes slow") << int(WritesSlow) << int(Unnamed);
     QTest::newRow("third write fails") << int(ThirdWriteFails) << int(Unnamed);
     QTest::newRow("third write fails, named temporary") << int(ThirdWriteFails) << int(Named);
@@ -451,18 +418,27 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
         // The writer is held and the window still runs: nothing is replaced yet.
         oldFileKept = fileBytes(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
         partialLocked = temporary == Named ? lockedElsewhere(partial) : 0;
-        gate.open();
+        gate.release();
     };
     const QString path = save.oldPath();
     save.answer(path);
-    const bool fails = play == ThirdWriteFails || play == CommitFails;
+    const bool hangs = play == OpenHangs || play == WritesHang;
+    const bool fails = hangs || play == ThirdWriteFails || play == CommitFails;
+    const QMap<int, QString> failures{{OpenHangs, "Connection timed out: "},
+                                      {WritesHang, "Connection timed out: "},
+                                      {ThirdWriteFails, "Input/output error: "},
+                                      {CommitFails, "Disk quota exceeded: "}};
     if (fails)
-        save.desktop.expectError(StepTrap::composeText(
-            (play == CommitFails ? QStringLiteral("Disk quota exceeded: ") : QStringLiteral("Input/output error: "))
-                + path,
-            Location, 136));
+        save.desktop.expectError(
+            StepTrap::composeText(failures.value(play) + path, Location, play == OpenHangs ? 130 : 136));
+    std::optional<QueueSettings> timeOut;
+    if (hangs)
+        timeOut.emplace([](IoQueue::Settings& queue) { queue.timeOut = std::chrono::milliseconds(500); });
 
     save.run();
+    // What the hung call held goes once it comes back.
+    gate.release();
+    QTRY_COMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
 
     QVERIFY(!gate.timedOut());
     QCOMPARE(fileBytes(path), fails ? OldBytes : expected);

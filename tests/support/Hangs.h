@@ -5,19 +5,25 @@
 #include <QByteArray>
 #include <QByteArrayList>
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <sys/sysmacros.h>
 
-// Calls that hang wait here until the test opens the gate; once open, every wait returns at once.
+// Calls that hang wait here until the test opens the gate; once open, every wait returns at once. A gate left
+// shut for a minute opens itself and says so, so a test that forgets it fails instead of hanging.
 class Gate {
 public:
     void wait()
     {
         std::unique_lock lock(mutex_);
         ++waiting_;
-        opened_.wait(lock, [&] { return open_; });
+        if (!waitingSince_)
+            waitingSince_ = std::chrono::steady_clock::now();
+        if (!opened_.wait_for(lock, std::chrono::minutes(1), [&] { return open_; }))
+            timedOut_ = open_ = true;
         --waiting_;
     }
     void release()
@@ -31,11 +37,24 @@ public:
         std::lock_guard lock(mutex_);
         return waiting_;
     }
+    // Whether a call has been held at the gate this long.
+    bool heldFor(std::chrono::milliseconds time) const
+    {
+        std::lock_guard lock(mutex_);
+        return waitingSince_ && std::chrono::steady_clock::now() - *waitingSince_ >= time;
+    }
+    bool timedOut() const
+    {
+        std::lock_guard lock(mutex_);
+        return timedOut_;
+    }
 
 private:
     mutable std::mutex mutex_;
     std::condition_variable opened_;
+    std::optional<std::chrono::steady_clock::time_point> waitingSince_;
     bool open_ = false;
+    bool timedOut_ = false;
     int waiting_ = 0;
 };
 
