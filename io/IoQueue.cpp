@@ -1,3 +1,12 @@
+// Design map; the rules are in IoQueue.h.
+// State: the lanes, the counts of threads and the mount table, under State::mutex; every function of it runs
+//   under that lock.
+// State::work: the body of every thread of the queue. It answers what the time-out has caught, or runs the next
+//   request a lane has room for and then answers it; idle, it sleeps until work comes, a call under way reaches
+//   the time-out, or it has been idle long enough to end. One idle thread stays while calls are under way.
+// Threads are started here, not taken from QThreadPool: the pool joins its threads, and one stuck on a dead mount
+// must never be joined.
+
 #include "io/IoQueue.h"
 
 #include <QFile>
@@ -12,9 +21,6 @@
 #include <system_error>
 #include <thread>
 #include <vector>
-
-// Threads are started here, not taken from QThreadPool: the pool joins its threads, and one stuck on a dead mount
-// must never be joined.
 
 namespace {
 
@@ -43,7 +49,7 @@ struct IoQueue::State {
     bool answers(const Lane& lane, Clock::time_point now) const;
     bool place(const std::shared_ptr<IoRequest>& request, Device lane, Clock::time_point now);
     std::shared_ptr<IoRequest> takeRunnable(Clock::time_point now);
-    void endCall(IoRequest& request);
+    void endCall(IoRequest& request, Device device);
     std::vector<std::shared_ptr<IoRequest>> takeTimedOut(Clock::time_point now);
     bool watching() const;
     Clock::time_point nextWake(Clock::time_point idleSince) const;
@@ -54,7 +60,12 @@ struct IoQueue::State {
     bool takeBack(IoRequest& request);
     void changeAlive(int by) { alive += by; }
     void changeIdle(int by) { idle += by; }
-    void changeStuck(int by) { stuck += by; }
+    // A call the time-out answered for, or one that came back after it.
+    void countTimedOut(Lane& lane, int by)
+    {
+        lane.timedOut += by;
+        stuck += by;
+    }
 
     mutable std::mutex mutex;
     std::condition_variable wake; // to idle threads: work queued, or a time-out to watch for
@@ -125,16 +136,14 @@ std::shared_ptr<IoRequest> IoQueue::State::takeRunnable(Clock::time_point now)
     return request;
 }
 
-void IoQueue::State::endCall(IoRequest& request)
+void IoQueue::State::endCall(IoRequest& request, Device device)
 {
-    const auto found = lanes.find(*request.lane_);
+    const auto found = lanes.find(device);
     Lane& lane = found->second;
     lane.running.erase(std::find_if(lane.running.begin(), lane.running.end(),
                                     [&](const std::shared_ptr<IoRequest>& call) { return call.get() == &request; }));
-    if (request.stage_ == Stage::Answered) {
-        --lane.timedOut;
-        changeStuck(-1);
-    }
+    if (request.stage_ == Stage::Answered)
+        countTimedOut(lane, -1);
     if (lane.queued.empty() && lane.running.empty())
         lanes.erase(found);
 }
@@ -146,8 +155,7 @@ std::vector<std::shared_ptr<IoRequest>> IoQueue::State::takeTimedOut(Clock::time
         for (const std::shared_ptr<IoRequest>& call : lane.running)
             if (call->stage_ == Stage::Running && now - call->callStart_ >= settings.timeOut) {
                 call->stage_ = Stage::Answered;
-                ++lane.timedOut;
-                changeStuck(1);
+                countTimedOut(lane, 1);
                 late.push_back(call);
             }
         if (lane.timedOut == 0)
@@ -262,7 +270,7 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
             const std::optional<Device> next = request->run(queue, lane);
             lock.lock();
             if (lane)
-                state.endCall(*request);
+                state.endCall(*request, *lane);
             if (request->stage_ == Stage::Answered) { // by the time-out, while it ran
                 lock.unlock();
                 request.reset();

@@ -1,3 +1,9 @@
+// Design map; the rules are in Lookup.h.
+// Lookup::Shared: the answers, how many are pending, the requests not yet started and the asker's context, under
+//   Shared::mutex. The asker and the requests hold it; a request left in a hung call keeps it alive, no longer.
+// FolderLookup: one request, on the queue's threads: the folder's links read once, then each path's call in the
+//   lane of the file system it reaches, each answer written as it comes.
+
 #include "io/Lookup.h"
 
 #include "io/IoQueue.h"
@@ -47,12 +53,12 @@ struct Lookup::Shared {
     // Under the lock, all of them.
     void setAnswer(const std::shared_ptr<Shared>& self, std::size_t path, Answer answer);
     // Past the patience: what has no answer is not answering, and what has not started is taken back.
-    void expire(Clock::time_point now);
+    void expire(const std::shared_ptr<Shared>& self, Clock::time_point now);
     void giveUp();
     void post(const std::shared_ptr<Shared>& self);
 
     // Once every path has its answer; on the context's thread.
-    void runThen();
+    void runThen(const std::shared_ptr<Shared>& self);
 
     LookupOptions options;
     Clock::time_point deadline;
@@ -94,9 +100,9 @@ public:
                 item_.reset();
                 continue;
             }
-            if (!item_)
-                item_ = folder_.child(item.name, shared_->options.lastLink);
-            const Reach reach = resolveIn(*item_, *mounts_, lane);
+            PathResolution& resolution =
+                item_ ? *item_ : item_.emplace(folder_.child(item.name, shared_->options.lastLink));
+            const Reach reach = resolveIn(resolution, *mounts_, lane);
             if (reach.device != lane)
                 return reach.device;
             bool found = false;
@@ -171,18 +177,17 @@ void Lookup::Shared::post(const std::shared_ptr<Shared>& self)
             context,
             [weak = std::weak_ptr<Shared>(self)] {
                 if (const std::shared_ptr<Shared> shared = weak.lock())
-                    shared->runThen();
+                    shared->runThen(shared);
             },
             Qt::QueuedConnection);
 }
 
-void Lookup::Shared::expire(Clock::time_point now)
+void Lookup::Shared::expire(const std::shared_ptr<Shared>& self, Clock::time_point now)
 {
     if (pending == 0 || now < deadline)
         return;
-    std::replace(answers.begin(), answers.end(), Answer::Pending, Answer::NotAnswering);
-    pending = 0;
-    answered.notify_all();
+    for (std::size_t path = 0; path < answers.size(); ++path)
+        setAnswer(self, path, Answer::NotAnswering);
     giveUp();
 }
 
@@ -194,12 +199,12 @@ void Lookup::Shared::giveUp()
     requests.clear();
 }
 
-void Lookup::Shared::runThen()
+void Lookup::Shared::runThen(const std::shared_ptr<Shared>& self)
 {
     std::function<void()> settledThen;
     {
         std::lock_guard lock(mutex);
-        expire(Clock::now());
+        expire(self, Clock::now());
         if (pending > 0)
             return;
         settledThen = std::exchange(then, {});
@@ -256,14 +261,14 @@ Lookup::~Lookup()
 Lookup::Answer Lookup::answer(std::size_t path) const
 {
     std::lock_guard lock(shared_->mutex);
-    shared_->expire(Clock::now());
+    shared_->expire(shared_, Clock::now());
     return shared_->answers.at(path);
 }
 
 bool Lookup::settled() const
 {
     std::lock_guard lock(shared_->mutex);
-    shared_->expire(Clock::now());
+    shared_->expire(shared_, Clock::now());
     return shared_->pending == 0;
 }
 
@@ -272,7 +277,7 @@ void Lookup::await(const std::function<void()>& whileWaiting)
     std::unique_lock lock(shared_->mutex);
     // Answers that come within the first slice cost the caller nothing.
     for (;;) {
-        shared_->expire(Clock::now());
+        shared_->expire(shared_, Clock::now());
         if (shared_->pending == 0)
             return;
         shared_->answered.wait_until(lock, std::min(Clock::now() + WaitSlice, shared_->deadline),
@@ -298,7 +303,7 @@ void Lookup::whenSettled(QObject* context, std::function<void()> then)
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(shared_->deadline - Clock::now());
     QTimer::singleShot(std::max(left, std::chrono::milliseconds(0)), context, [weak = std::weak_ptr<Shared>(shared_)] {
         if (const std::shared_ptr<Shared> shared = weak.lock())
-            shared->runThen();
+            shared->runThen(shared);
     });
 }
 

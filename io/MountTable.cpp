@@ -1,3 +1,6 @@
+// Design map; the rules are in MountTable.h. Values and pure functions: no thread, no lock, no call to any file
+// system; the readlinks a resolution needs are made by whoever steps through it.
+
 #include "io/MountTable.h"
 
 #include <QSet>

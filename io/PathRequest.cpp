@@ -1,3 +1,6 @@
+// Design map; the rules are in PathRequest.h. The layer's one readlink loop: on the queue's threads only, each
+// read in the lane of the file system the link lives on.
+
 #include "io/PathRequest.h"
 
 #include <cerrno>

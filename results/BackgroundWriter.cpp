@@ -32,6 +32,7 @@ struct BackgroundWriter::State {
     // Under the lock: a request to write what is queued, unless one is under way or the file is done with.
     void startWriting(const std::shared_ptr<State>& self);
     void fail(std::exception_ptr error);
+    void changeQueuedBytes(qsizetype by) { queuedBytes += by; }
 
     QString path;
     std::mutex mutex;
@@ -127,7 +128,7 @@ public:
                 }
                 if (!committing) {
                     state_->queue.pop_front();
-                    state_->queuedBytes -= bytes.size();
+                    state_->changeQueuedBytes(-bytes.size());
                     state_->changed.notify_all();
                     continue;
                 }
@@ -176,7 +177,7 @@ void waitFor(State& state, Desktop& desktop, std::unique_lock<std::mutex>& lock,
 void BackgroundWriter::State::startWriting(const std::shared_ptr<State>& self)
 {
     const bool work = !queue.empty() || ending != Ending::None || failure;
-    if (writing || finished || !opened || !work || !file)
+    if (writing || finished || !opened || !work || !file || !lane)
         return;
     writing = true;
     if (const int error = IoQueue::instance().submit(std::make_shared<WriteFile>(self), *lane)) {
@@ -229,7 +230,7 @@ void BackgroundWriter::write(QByteArray bytes)
     waitFor(*state_, desktop_, lock, [&] { return state_->finished || state_->queuedBytes < QueueLimitBytes; });
     if (state_->failure)
         std::rethrow_exception(state_->failure);
-    state_->queuedBytes += bytes.size();
+    state_->changeQueuedBytes(bytes.size());
     state_->queue.push_back(std::move(bytes));
     state_->startWriting(state_);
 }
