@@ -3,6 +3,8 @@
 //   Shared::mutex. The asker and the requests hold it; a request left in a hung call keeps it alive, no longer.
 // FolderLookup: one request, on the queue's threads: the folder's links read once, then each path's call in the
 //   lane of the file system it reaches, each answer written as it comes.
+// settledLookups: lookups that settled, on their way to their askers' threads, under settledMutex; Qt's queued
+//   call only wakes the asker's thread.
 
 #include "io/Lookup.h"
 
@@ -16,9 +18,11 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -68,6 +72,7 @@ struct Lookup::Shared {
     std::size_t pending = 0;
     std::vector<std::weak_ptr<IoRequest>> requests;
     QObject* context = nullptr; // set while `then` waits
+    std::thread::id asker;      // the context's thread
     std::function<void()> then;
 };
 
@@ -170,16 +175,45 @@ void Lookup::Shared::setAnswer(const std::shared_ptr<Shared>& self, std::size_t 
     post(self);
 }
 
+namespace {
+
+// Settled lookups on their way to their askers' threads. Qt's queued call only wakes the asker and carries nothing;
+// what the asker finds is handed over here, under this lock.
+struct Settled {
+    std::thread::id asker;
+    std::weak_ptr<Lookup::Shared> lookup;
+};
+std::mutex settledMutex;
+std::vector<Settled> settledLookups;
+
+// On an asker's thread: the `then` of each of its lookups that settled.
+void runSettled()
+{
+    std::vector<Settled> mine;
+    {
+        std::lock_guard lock(settledMutex);
+        const auto others = std::stable_partition(settledLookups.begin(), settledLookups.end(), [](const Settled& one) {
+            return one.asker != std::this_thread::get_id();
+        });
+        std::move(others, settledLookups.end(), std::back_inserter(mine));
+        settledLookups.erase(others, settledLookups.end());
+    }
+    for (const Settled& settled : mine)
+        if (const std::shared_ptr<Lookup::Shared> lookup = settled.lookup.lock())
+            lookup->runThen(lookup);
+}
+
+} // namespace
+
 void Lookup::Shared::post(const std::shared_ptr<Shared>& self)
 {
-    if (context != nullptr)
-        QMetaObject::invokeMethod(
-            context,
-            [weak = std::weak_ptr<Shared>(self)] {
-                if (const std::shared_ptr<Shared> shared = weak.lock())
-                    shared->runThen(shared);
-            },
-            Qt::QueuedConnection);
+    if (context == nullptr)
+        return;
+    {
+        std::lock_guard lock(settledMutex);
+        settledLookups.push_back({asker, self});
+    }
+    QMetaObject::invokeMethod(context, runSettled, Qt::QueuedConnection);
 }
 
 void Lookup::Shared::expire(const std::shared_ptr<Shared>& self, Clock::time_point now)
@@ -294,6 +328,7 @@ void Lookup::whenSettled(QObject* context, std::function<void()> then)
 {
     std::lock_guard lock(shared_->mutex);
     shared_->context = context;
+    shared_->asker = std::this_thread::get_id();
     shared_->then = std::move(then);
     if (shared_->pending == 0) {
         shared_->post(shared_);

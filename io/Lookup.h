@@ -63,7 +63,7 @@ public:
     // Waits until every path has its answer, running whileWaiting between waits of a few milliseconds.
     void await(const std::function<void()>& whileWaiting);
     // Runs `then` once on the context's thread, as soon as every path has its answer; never once this lookup is
-    // gone, which it must be before the context is.
+    // gone, which it must be before the context is. Called on the context's thread.
     void whenSettled(QObject* context, std::function<void()> then);
 
     struct Shared;

@@ -71,18 +71,18 @@ private:
 // writes are played slowly or failed at the third, or whose commit fails.
 class ScriptedFile : public ReplacingFile {
 public:
-    ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
-        : path_(path), play_(play), gate_(gate)
+    ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, std::shared_ptr<Gate> gate)
+        : path_(path), play_(play), gate_(std::move(gate))
     {
         if (play_ == OpenBlocks || play_ == OpenHangs)
-            gate_.wait();
+            gate_->wait();
         real_ = open(path);
     }
     void write(QByteArrayView bytes) override
     {
         ++writes_;
         if (play_ == WritesBlock || play_ == WritesHang)
-            gate_.wait();
+            gate_->wait();
         else if (play_ == WritesSlow)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         else if (play_ == ThirdWriteFails && writes_ == 3)
@@ -100,7 +100,7 @@ private:
     std::unique_ptr<ReplacingFile> real_;
     QString path_;
     Play play_;
-    Gate& gate_;
+    std::shared_ptr<Gate> gate_; // a hung call may outlive the test that held it
     int writes_ = 0;
 };
 
@@ -402,7 +402,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
         expected += save.list.lineBytes(i);
         expected += "\r\n";
     }
-    Gate gate;
+    auto gate = std::make_shared<Gate>();
     save.opener = [&](const QString& path) {
         return std::make_unique<ScriptedFile>(path, opener(Temporary(temporary)), Play(play), gate);
     };
@@ -412,13 +412,13 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     int partialLocked = -1;
     save.desktop.onYield = [&](long long) {
         const bool blocks = play == OpenBlocks || play == WritesBlock;
-        if (!blocks || checkedWhileHeld || !gate.heldFor(std::chrono::milliseconds(200)))
+        if (!blocks || checkedWhileHeld || !gate->heldFor(std::chrono::milliseconds(200)))
             return;
         checkedWhileHeld = true;
         // The writer is held and the window still runs: nothing is replaced yet.
         oldFileKept = fileBytes(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
         partialLocked = temporary == Named ? lockedElsewhere(partial) : 0;
-        gate.release();
+        gate->release();
     };
     const QString path = save.oldPath();
     save.answer(path);
@@ -437,10 +437,10 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
 
     save.run();
     // What the hung call held goes once it comes back.
-    gate.release();
+    gate->release();
     QTRY_COMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
 
-    QVERIFY(!gate.timedOut());
+    QVERIFY(!gate->timedOut());
     QCOMPARE(fileBytes(path), fails ? OldBytes : expected);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);

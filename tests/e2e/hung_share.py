@@ -128,7 +128,10 @@ def main():
     signal.signal(signal.SIGALRM, overtime)
     signal.alarm(OVERALL_LIMIT_SECONDS)
     try:
-        wait_until("the stand-in to mount", lambda: os.path.ismount(mount))
+        wait_until("the stand-in to mount", lambda: os.path.ismount(mount) or stand_in.poll() is not None)
+        if not os.path.ismount(mount):
+            print(f"the stand-in could not mount (exit code {stand_in.returncode}); skipped", flush=True)
+            return SKIPPED
         drive(session, stand_in, mount, steps)
     except Exception as failure:
         if not isinstance(failure, DriverFailure):
