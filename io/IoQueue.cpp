@@ -70,7 +70,7 @@ struct IoQueue::State {
     mutable std::mutex mutex;
     std::condition_variable wake; // to idle threads: work queued, or a time-out to watch for
     Settings settings;
-    std::map<Device, Lane> lanes;                    // those with work queued or under way
+    std::map<Device, Lane> lanes;                    // one for each file system met; there are few
     std::deque<std::shared_ptr<IoRequest>> unplaced; // to find their first lane; no call yet
     Device lastServed = 0;
     int alive = 0; // threads started and not ended
@@ -138,14 +138,11 @@ std::shared_ptr<IoRequest> IoQueue::State::takeRunnable(Clock::time_point now)
 
 void IoQueue::State::endCall(IoRequest& request, Device device)
 {
-    const auto found = lanes.find(device);
-    Lane& lane = found->second;
+    Lane& lane = lanes.find(device)->second;
     lane.running.erase(std::find_if(lane.running.begin(), lane.running.end(),
                                     [&](const std::shared_ptr<IoRequest>& call) { return call.get() == &request; }));
     if (request.stage_ == Stage::Answered)
         countTimedOut(lane, -1);
-    if (lane.queued.empty() && lane.running.empty())
-        lanes.erase(found);
 }
 
 std::vector<std::shared_ptr<IoRequest>> IoQueue::State::takeTimedOut(Clock::time_point now)
@@ -221,11 +218,8 @@ bool IoQueue::State::takeBack(IoRequest& request)
     if (!request.lane_) {
         unplaced.erase(std::find_if(unplaced.begin(), unplaced.end(), isIt));
     } else {
-        const auto found = lanes.find(*request.lane_);
-        Lane& lane = found->second;
+        Lane& lane = lanes.find(*request.lane_)->second;
         lane.queued.erase(std::find_if(lane.queued.begin(), lane.queued.end(), isIt));
-        if (lane.queued.empty() && lane.running.empty())
-            lanes.erase(found);
     }
     request.stage_ = Stage::Answered;
     return true;

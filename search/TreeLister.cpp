@@ -156,10 +156,11 @@ struct TreeLister::Listing : IoRequest {
             fd = UniqueFd(::openat(parent->get(), name.constData(), FolderFlags | O_NOFOLLOW));
             error = fd ? 0 : errno;
             parent.reset();
-            if (fd) {
-                identity = identityOf(fd.get());
+            if (fd)
                 error = lister->reader_->read(fd.get(), path, files, subfolders);
-            }
+            // Who it is matters only to a folder the walk goes into.
+            if (fd && !subfolders.isEmpty())
+                identity = identityOf(fd.get());
         } catch (const std::bad_alloc&) {
             error = ENOMEM;
         }
