@@ -128,7 +128,7 @@ QString folderEntryFor(const QString& argument, const QString& workingFolder)
 }
 
 StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
-                              std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& look)
+                              std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& call)
 {
     QStringList entries;
     std::vector<QByteArray> paths;
@@ -137,7 +137,7 @@ StartFolders sortStartFolders(const QStringList& folders, const QString& working
         paths.push_back(QFile::encodeName(entries.constLast()));
     }
     LookupOptions lookup = folderLookup(patience);
-    lookup.call = look;
+    lookup.call = call;
     const std::vector<bool> found = lookUp(paths, lookup);
     StartFolders sorted;
     for (qsizetype position = 0; position < entries.size(); ++position)

@@ -46,7 +46,7 @@ struct StartFolders {
 };
 StartFolders sortStartFolders(const QStringList& folders, const QString& workingFolder,
                               std::chrono::milliseconds patience,
-                              const std::function<bool(const QByteArray&)>& look = statFindsFolder);
+                              const std::function<bool(const QByteArray&)>& call = statFindsFolder);
 
 // The text of the one box that names the paths passed over.
 QString notFoldersMessage(const QStringList& paths);

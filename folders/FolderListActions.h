@@ -37,8 +37,8 @@ public:
     // Each reports its failures through the trap of the handler that calls it.
     void addPickedFolder(StepTrap& trap);
     // Appends the local folders among the URLs in their order; files and
-    // remote URLs are passed over. Which are folders is looked up on a
-    // helper while the window yields.
+    // remote URLs are passed over. Which are folders is looked up on the
+    // I/O threads while the window yields.
     void addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls);
     void addSampleFolder(StepTrap& trap);
     // A folder from the picker, skipped with all below it.

@@ -106,7 +106,7 @@ void saveList(StepTrap& trap, Desktop& desktop, const ResultModel& list, const S
     if (!replace)
         return;
     trap.step(128, [&] { setPointer(PointerState::Busy); });
-    // Opening may wait for the disk as long as writing may, so the helper does both.
+    // Opening may wait for the disk as long as writing may, so the I/O queue does both.
     std::optional<BackgroundWriter> writer;
     if (trap.step(130, [&] {
             writer.emplace(open, path, desktop);

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <memory>
 
-// One folder of a walk, as the helper thread read it.
+// One folder of a walk, as it was listed.
 struct FolderListing {
     enum class State {
         Listed,     // files holds the folder's files

@@ -174,7 +174,7 @@ struct Save {
             open = [this](const QString& path) { return std::make_unique<FullDiskFile>(path, opener); };
         else if (fault == LineRemoved) {
             // At the second yield once the file is open: the existence check and the wait for the
-            // opening may yield too, as often as the helper takes.
+            // opening may yield too, as often as the opening takes.
             auto opened = std::make_shared<std::atomic<bool>>(false);
             open = [this, opened](const QString& path) {
                 auto file = opener(path);
@@ -394,7 +394,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     QFETCH(int, temporary);
     Save save;
     save.list.clear();
-    // More than the helper may have queued, so the window has to wait.
+    // More than the writer may have queued, so the window has to wait.
     constexpr int Lines = 80000;
     QByteArray expected;
     for (int i = 0; i < Lines; ++i) {
