@@ -110,13 +110,8 @@ bool IoQueue::State::place(const std::shared_ptr<IoRequest>& request, Device lan
 std::shared_ptr<IoRequest> IoQueue::State::takeRunnable(Clock::time_point now)
 {
     std::shared_ptr<IoRequest> request;
-    if (!unplaced.empty()) {
-        request = std::move(unplaced.front());
-        unplaced.pop_front();
-        request->stage_ = Stage::Running;
-        return request;
-    }
-    // From the lane after the one served last, so one file system's work never holds up another's.
+    // Calls first, from the lane after the one served last, so one file system's work never holds up another's;
+    // then a request that has yet to find its lane, which makes no call.
     auto next = lanes.upper_bound(lastServed);
     for (std::size_t tried = 0; tried < lanes.size(); ++tried, ++next) {
         if (next == lanes.end())
@@ -132,6 +127,11 @@ std::shared_ptr<IoRequest> IoQueue::State::takeRunnable(Clock::time_point now)
         lane.running.push_back(request);
         lastServed = next->first;
         return request;
+    }
+    if (!unplaced.empty()) {
+        request = std::move(unplaced.front());
+        unplaced.pop_front();
+        request->stage_ = Stage::Running;
     }
     return request;
 }
@@ -257,11 +257,18 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
         for (std::shared_ptr<IoRequest>& timedOut : late)
             answer(std::move(timedOut), ETIMEDOUT);
         if (request) {
-            if (state.idle == 0 && state.alive < state.settings.threads)
-                state.startThread(self);
             const std::optional<Device> lane = request->lane_;
+            // A call may block: one thread stays idle beside it, for new work and to time it out.
+            if (lane && state.idle == 0 && state.alive < state.settings.threads)
+                state.startThread(self);
             lock.unlock();
-            const std::optional<Device> next = request->run(queue, lane);
+            std::optional<Device> next;
+            int error = 0;
+            try {
+                next = request->run(queue, lane);
+            } catch (...) {
+                error = ENOMEM; // only allocation throws in a request; it ends as out of memory
+            }
             lock.lock();
             if (lane)
                 state.endCall(*request, *lane);
@@ -269,9 +276,9 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
                 lock.unlock();
                 request.reset();
                 lock.lock();
-            } else if (!next || !state.place(request, *next, Clock::now())) {
+            } else if (error != 0 || !next || !state.place(request, *next, Clock::now())) {
                 request->stage_ = Stage::Answered;
-                answer(std::move(request), next ? ETIMEDOUT : 0);
+                answer(std::move(request), error != 0 ? error : next ? ETIMEDOUT : 0);
             }
         }
         state.changeIdle(1);

@@ -38,11 +38,11 @@ public:
 
     // On one of the queue's threads, holding a call slot of `lane` (none before it has been placed in one): makes
     // its calls and keeps their results. Returns the lane it goes on in when its next call goes to another file
-    // system; nothing once done. Never throws.
+    // system; nothing once done. Throws only for want of memory.
     virtual std::optional<Device> run(IoQueue& queue, std::optional<Device> lane) = 0;
     // Exactly once unless taken back, on one of the queue's threads and never under its lock: 0 once run() is
-    // done, or ETIMEDOUT when its lane stopped answering first (its call, or another there, went unanswered for
-    // the time-out); a run() still under way then finishes for nobody.
+    // done, ETIMEDOUT when its lane stopped answering first (its call, or another there, went unanswered for
+    // the time-out; a run() still under way then finishes for nobody), ENOMEM when run() threw.
     virtual void answer(int error) = 0;
 
 private:
