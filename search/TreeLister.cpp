@@ -215,10 +215,10 @@ TreeLister::TreeLister(std::shared_ptr<FolderReader> reader, QByteArray folder, 
                        const ReadAhead& limits)
     : reader_(std::move(reader)),
       folder_(std::move(folder)),
+      rootPath_(reportedFolderPath(folder_)),
       includeSubfolders_(includeSubfolders),
       skip_(std::move(skip)),
-      limits_(limits),
-      rootPath_(reportedFolderPath(folder_))
+      limits_(limits)
 {
 }
 

@@ -108,6 +108,7 @@ private:
 
     const std::shared_ptr<FolderReader> reader_;
     const QByteArray folder_;
+    const QByteArray rootPath_; // the walk's own folder as reported
     const bool includeSubfolders_;
     const SkipRules skip_;
     const ReadAhead limits_;
@@ -120,7 +121,6 @@ private:
     std::shared_ptr<IoRequest> call_;      // the walk's own folder, or a folder opened again; the walk waits for it
     std::shared_ptr<ListingJob> entering_; // the job whose folder call_ opens again
     std::shared_ptr<const MountTable> mounts_;
-    QByteArray rootPath_; // as reported
     QByteArray realRoot_; // with its links resolved
     QByteArray path_;     // of the folder handed over last
     int inFlight_ = 0;
