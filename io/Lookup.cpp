@@ -105,9 +105,9 @@ public:
                 item_.reset();
                 continue;
             }
-            PathResolution& resolution =
-                item_ ? *item_ : item_.emplace(folder_.child(item.name, shared_->options.lastLink));
-            const Reach reach = resolveIn(resolution, *mounts_, lane);
+            if (!item_)
+                item_.emplace(folder_.child(item.name, shared_->options.lastLink));
+            const Reach reach = resolveIn(*item_, *mounts_, lane);
             if (reach.device != lane)
                 return reach.device;
             bool found = false;

@@ -155,14 +155,17 @@ void PathResolution::linkRead(int error, QByteArrayView text)
 {
     QByteArray component = std::move(pending_.back());
     pending_.pop_back();
-    if (error == 0 && ++links_ <= MaxLinks) {
+    if (error == EINVAL) {
+        resolved_.push_back(std::move(component));
+        return;
+    }
+    // A link is read in its place, unless there were too many; anything else ends the reads here.
+    if (error == 0)
+        ++links_;
+    if (error == 0 && links_ <= MaxLinks) {
         if (text.startsWith('/'))
             resolved_.clear();
         prepend(pending_, text);
-        return;
-    }
-    if (error == EINVAL) {
-        resolved_.push_back(std::move(component));
         return;
     }
     pending_.push_back(std::move(component));
