@@ -47,6 +47,10 @@ struct IoQueue::State {
 
     // Under the lock, all of them.
     bool answers(const Lane& lane, Clock::time_point now) const;
+    static Clock::time_point callStart(const IoRequest& call)
+    {
+        return Clock::time_point(Clock::duration(call.callStart_.load(std::memory_order_relaxed)));
+    }
     bool place(const std::shared_ptr<IoRequest>& request, Device lane, Clock::time_point now);
     std::shared_ptr<IoRequest> takeRunnable(Clock::time_point now);
     void endCall(IoRequest& request, Device device);
@@ -85,6 +89,8 @@ namespace {
 // The queue whose request this thread is answering; the first work it queues then is left for it to take.
 thread_local IoQueue::State* answeringFor = nullptr;
 thread_local bool tookWorkQueued = false;
+// The call this thread is making for a request, if any.
+thread_local IoRequest* callUnderWay = nullptr;
 
 } // namespace
 
@@ -92,7 +98,7 @@ bool IoQueue::State::answers(const Lane& lane, Clock::time_point now) const
 {
     return lane.timedOut == 0
            && std::none_of(lane.running.begin(), lane.running.end(), [&](const std::shared_ptr<IoRequest>& call) {
-                  return now - call->callStart_ >= settings.timeOut;
+                  return now - callStart(*call) >= settings.timeOut;
               });
 }
 
@@ -123,7 +129,7 @@ std::shared_ptr<IoRequest> IoQueue::State::takeRunnable(Clock::time_point now)
         request = std::move(lane.queued.front());
         lane.queued.pop_front();
         request->stage_ = Stage::Running;
-        request->callStart_ = now;
+        request->callStart_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
         lane.running.push_back(request);
         lastServed = next->first;
         return request;
@@ -150,7 +156,7 @@ std::vector<std::shared_ptr<IoRequest>> IoQueue::State::takeTimedOut(Clock::time
     std::vector<std::shared_ptr<IoRequest>> late;
     for (auto& [device, lane] : lanes) {
         for (const std::shared_ptr<IoRequest>& call : lane.running)
-            if (call->stage_ == Stage::Running && now - call->callStart_ >= settings.timeOut) {
+            if (call->stage_ == Stage::Running && now - callStart(*call) >= settings.timeOut) {
                 call->stage_ = Stage::Answered;
                 countTimedOut(lane, 1);
                 late.push_back(call);
@@ -179,7 +185,7 @@ Clock::time_point IoQueue::State::nextWake(Clock::time_point idleSince) const
     for (const auto& [device, lane] : lanes)
         for (const std::shared_ptr<IoRequest>& call : lane.running)
             if (call->stage_ == Stage::Running)
-                wakeAt = std::min(wakeAt, call->callStart_ + settings.timeOut);
+                wakeAt = std::min(wakeAt, callStart(*call) + settings.timeOut);
     return wakeAt;
 }
 
@@ -264,11 +270,13 @@ void IoQueue::State::work(const std::shared_ptr<State>& self)
             lock.unlock();
             std::optional<Device> next;
             int error = 0;
+            callUnderWay = lane ? request.get() : nullptr;
             try {
                 next = request->run(queue, lane);
             } catch (...) {
                 error = ENOMEM; // only allocation throws in a request; it ends as out of memory
             }
+            callUnderWay = nullptr;
             lock.lock();
             if (lane)
                 state.endCall(*request, *lane);
@@ -320,6 +328,12 @@ bool IoQueue::cancel(const std::shared_ptr<IoRequest>& request)
 {
     std::lock_guard lock(state_->mutex);
     return state_->takeBack(*request);
+}
+
+void IoQueue::callReturned()
+{
+    if (callUnderWay != nullptr)
+        callUnderWay->callStart_.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
 }
 
 std::shared_ptr<const MountTable> IoQueue::mounts()

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -37,8 +38,8 @@ public:
     virtual ~IoRequest() = default;
 
     // On one of the queue's threads, holding a call slot of `lane` (none before it has been placed in one): makes
-    // its calls and keeps their results. Returns the lane it goes on in when its next call goes to another file
-    // system; nothing once done. Throws only for want of memory.
+    // its calls and keeps their results, telling the queue as each returns (IoQueue::callReturned). Returns the lane it
+    // goes on in when its next call goes to another file system; nothing once done. Throws only for want of memory.
     virtual std::optional<Device> run(IoQueue& queue, std::optional<Device> lane) = 0;
     // Exactly once unless taken back, on one of the queue's threads and never under its lock: 0 once run() is
     // done, ETIMEDOUT when its lane stopped answering first (its call, or another there, went unanswered for
@@ -51,7 +52,8 @@ private:
     // Under the queue's lock.
     Stage stage_ = Stage::New;
     std::optional<Device> lane_;
-    std::chrono::steady_clock::time_point callStart_;
+    // When the call under way began; set by the thread that runs it, read by the one that watches the time-out.
+    std::atomic<std::chrono::steady_clock::rep> callStart_{0};
 };
 
 class IoQueue {
@@ -76,6 +78,10 @@ public:
     int submit(const std::shared_ptr<IoRequest>& request, std::optional<Device> lane = std::nullopt);
     // Takes back a request that has not started; true when it will neither run nor be answered.
     bool cancel(const std::shared_ptr<IoRequest>& request);
+    // Within run(), on the queue's thread: the call just made came back, so the time-out counts afresh from now.
+    // A request that makes many calls (a long listing, lookups of many paths, a save) says so after each, since
+    // the time-out is for one call, never for the sum. Anywhere else it does nothing.
+    static void callReturned();
 
     // The mount table, read again when a second old.
     std::shared_ptr<const MountTable> mounts();

@@ -115,6 +115,7 @@ public:
                 found = shared_->options.call(item.path);
             } catch (...) { // NOLINT(bugprone-empty-catch): a call that fails finds nothing
             }
+            IoQueue::callReturned();
             item_.reset();
             std::lock_guard lock(shared_->mutex);
             shared_->setAnswer(shared_, item.index, found ? Answer::Found : Answer::Missing);

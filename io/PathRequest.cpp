@@ -17,6 +17,7 @@ Reach resolveIn(PathResolution& resolution, const MountTable& mounts, std::optio
             return {false, read->device};
         char text[PATH_MAX];
         const ssize_t length = ::readlink(read->link.constData(), text, sizeof text);
+        IoQueue::callReturned();
         resolution.linkRead(length < 0 ? errno : 0, QByteArrayView(text, length < 0 ? 0 : length));
     }
 }

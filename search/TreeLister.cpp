@@ -105,12 +105,14 @@ struct TreeLister::Root : PathRequest {
         try {
             struct stat status = {};
             const int statResult = ::stat(folder.constData(), &status);
+            IoQueue::callReturned();
             if (statResult != 0 || !S_ISDIR(status.st_mode)) {
                 state = FolderListing::State::NotAFolder;
                 error = statResult != 0 ? errno : ENOTDIR;
                 return;
             }
             fd = UniqueFd(::open(folder.constData(), FolderFlags));
+            IoQueue::callReturned();
             if (!fd) {
                 state = FolderListing::State::Unreadable;
                 error = errno;
@@ -155,6 +157,7 @@ struct TreeLister::Listing : IoRequest {
         try {
             fd = UniqueFd(::openat(parent->get(), name.constData(), FolderFlags | O_NOFOLLOW));
             error = fd ? 0 : errno;
+            IoQueue::callReturned();
             parent.reset();
             if (fd)
                 error = lister->reader_->read(fd.get(), path, files, subfolders);

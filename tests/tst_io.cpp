@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <map>
 #include <sys/sysmacros.h>
+#include <thread>
 
 namespace {
 
@@ -235,13 +236,21 @@ void tst_io::busyFileSystemQueuesWithoutThreads()
 }
 
 // Dead is a call unanswered for the time-out: it is answered ETIMEDOUT, its thread is left stuck, its file system
-// refuses new work at once while others answer, and answers again once the call comes back.
+// refuses new work at once while others answer, and answers again once the call comes back. A request of many
+// calls, each back in time, is never dead, however long it takes in all.
 void tst_io::hungCallIsAnsweredAtTheTimeOut()
 {
     IoQueue queue(queueSettings(std::chrono::milliseconds(150), 4));
     Gate gate;
     const Device share = fakeDevice(1);
     const Device disk = fakeDevice(2);
+    const auto manyCalls = std::make_shared<TestCall>([] {
+        for (int call = 0; call < 8; ++call) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            IoQueue::callReturned();
+        }
+    });
+    QCOMPARE(queue.submit(manyCalls, fakeDevice(3)), 0);
     const auto hung = std::make_shared<TestCall>([&gate] { gate.wait(); });
     const auto waiting = std::make_shared<TestCall>([&gate] { gate.wait(); });
     QElapsedTimer clock;
@@ -261,6 +270,8 @@ void tst_io::hungCallIsAnsweredAtTheTimeOut()
     QCOMPARE(queue.submit(other, disk), 0);
     QTRY_VERIFY(other->answered());
     QCOMPARE(other->error(), 0);
+    QTRY_VERIFY(manyCalls->answered());
+    QCOMPARE(manyCalls->error(), 0);
     gate.release();
     QTRY_COMPARE(queue.threadsStuck(), 0);
     const auto again = std::make_shared<TestCall>();
