@@ -159,7 +159,7 @@ QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingF
 }
 
 StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,
-                              std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& look)
+                              std::chrono::milliseconds patience, const std::function<bool(const QByteArray&)>& call)
 {
     QByteArrayList entries;
     std::vector<QByteArray> paths; // the entries that may name a folder
@@ -168,7 +168,9 @@ StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& w
         if (!entries.constLast().isEmpty())
             paths.push_back(entries.constLast());
     }
-    const std::vector<bool> found = lookUpItems(paths, {}, ItemLooks{look, patience});
+    LookupOptions lookup = folderLookup(patience);
+    lookup.call = call;
+    const std::vector<bool> found = lookUp(paths, lookup);
     StartFolders sorted;
     std::size_t looked = 0;
     for (const QByteArray& entry : entries)

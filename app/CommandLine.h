@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ItemLookup.h"
+#include "io/Lookup.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -51,7 +51,7 @@ struct StartFolders {
 };
 StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,
                               std::chrono::milliseconds patience,
-                              const std::function<bool(const QByteArray&)>& look = isFolder);
+                              const std::function<bool(const QByteArray&)>& call = statFindsFolder);
 
 // The one box that names the paths passed over, as the folder list would show
 // them: the first few in its text, and every one behind "Show Details..."

@@ -38,7 +38,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
-#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -52,13 +51,6 @@ static void initAppResources()
 {
     Q_INIT_RESOURCE(app);
 }
-
-namespace {
-
-// How often an open menu looks whether its line has been looked up.
-constexpr int ContainingFolderPollMs = 10;
-
-} // namespace
 
 const QString Form1::ProductName = QStringLiteral("Scrivlist Software");
 const QString Form1::MakerPage = QStringLiteral("https://www.quillmark.example/");
@@ -284,9 +276,6 @@ Form1::Form1(Form1Services services, QWidget* parent)
                         pointerSetter(), [this](const QString& phrase) { Text1->setText(phrase); }});
     searchControls_ = std::make_unique<WindowSearchControls>(*this);
     searchRun_ = std::make_unique<SearchRun>(services_.desktop, *folderList_, *resultList_, *searchControls_);
-    containingFolderPoll_ = new QTimer(this);
-    containingFolderPoll_->setInterval(ContainingFolderPollMs);
-    connect(containingFolderPoll_, &QTimer::timeout, this, [this] { settleOpenFolder(); });
 }
 
 Form1::~Form1() = default;
@@ -686,15 +675,12 @@ void Form1::ListView2_ContextMenu(const QPoint& position)
 
 void Form1::settleOpenFolder()
 {
-    if (!containingFolder_) {
-        containingFolderPoll_->stop();
-        return;
-    }
     mnuOpenFolder->setEnabled(containingFolder_->offered());
-    if (containingFolder_->settled())
-        containingFolderPoll_->stop();
-    else
-        containingFolderPoll_->start();
+    // The lookup's answer comes to this thread; a lookup replaced meanwhile never answers.
+    containingFolder_->whenSettled(this, [this] {
+        if (containingFolder_)
+            mnuOpenFolder->setEnabled(containingFolder_->offered());
+    });
 }
 
 QByteArrayView Form1::selectedResultLine() const

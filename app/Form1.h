@@ -33,7 +33,6 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableView;
-class QTimer;
 
 // What the main window needs from outside: the platform seam, the settings
 // store, where the program lies and the start-up dice.
@@ -213,7 +212,6 @@ private:
     QHash<QObject*, EventHandlers> eventHandlers_;
     // The line the result list's menu was opened for, looked up meanwhile.
     std::unique_ptr<ContainingFolder> containingFolder_;
-    QTimer* containingFolderPoll_ = nullptr;
     PointerState pointerState_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
 };

@@ -19,8 +19,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <limits>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -71,6 +74,28 @@ QByteArray containingFolder(QByteArray path)
 void openFolder(const QByteArray& folder)
 {
     QDesktopServices::openUrl(QUrl::fromEncoded(localFileUrl(folder)));
+}
+
+// Ends every connection the process holds to another one: the display server's, the session and accessibility
+// buses'. A thread stuck in the kernel on a dead mount (an uninterruptible call to a FUSE share) keeps the process,
+// and with it every descriptor, alive past _exit; shut down, the connections end anyway, and the display server
+// takes the window off the screen at once. The descriptors are read from /proc, the kernel's own table, and
+// shutdown() refuses anything but a socket without asking its file system (no stat: a share's file would hang it).
+void shutDownConnections()
+{
+#ifdef __linux__
+    DIR* const descriptors = ::opendir("/proc/self/fd");
+    if (descriptors == nullptr)
+        return;
+    const int own = ::dirfd(descriptors);
+    while (const dirent* const entry = ::readdir(descriptors)) {
+        const int fd = std::atoi(entry->d_name);
+        // The standard streams stay: they are nobody's window.
+        if (fd > STDERR_FILENO && fd != own)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+    ::closedir(descriptors);
+#endif
 }
 
 } // namespace
@@ -220,5 +245,6 @@ void QtDesktop::endProgram()
     // Work suspended in a nested yield must never resume, so the process
     // ends here; every setting is already on disk.
     std::fflush(nullptr);
+    shutDownConnections();
     ::_exit(0);
 }

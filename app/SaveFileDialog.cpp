@@ -1,6 +1,6 @@
 #include "SaveFileDialog.h"
 
-#include "ItemLookup.h"
+#include "io/Lookup.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -13,7 +13,7 @@ SaveFileDialog::SaveFileDialog(QWidget* parent, const QString& title) : QFileDia
 {
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
-    // The question is asked by the save itself, after its own look off this thread.
+    // The question is asked by the save itself, after its own lookup off this thread.
     setOption(QFileDialog::DontConfirmOverwrite);
     setOption(QFileDialog::DontResolveSymlinks);
 }
@@ -48,14 +48,14 @@ void SaveFileDialog::accept()
     accepting_ = true;
     const QString path =
         QDir::cleanPath(QDir::isAbsolutePath(typed) ? typed : directory().absolutePath() + QLatin1Char('/') + typed);
-    ItemLookup lookup({QFile::encodeName(path)}, ItemLooks{isFolder});
+    Lookup lookup({QFile::encodeName(path)}, folderLookup());
     lookup.await([] { QCoreApplication::processEvents(); });
     accepting_ = false;
     // Cancelled meanwhile.
     if (!isVisible())
         return;
     // As the toolkit does: a typed folder is gone into.
-    if (lookup.answer(0) == ItemLookup::Answer::Exists) {
+    if (lookup.answer(0) == Lookup::Answer::Found) {
         setDirectory(path);
         nameEdit_->clear();
         return;

@@ -9,8 +9,8 @@ class QLineEdit;
 // on Return by asking the disk about whatever is typed, so a path on a dead
 // mount froze the window as it was typed. Here typing only edits the text,
 // Save is enabled for any name, and on Return whether the path is a folder
-// to go into is settled on a helper while the dialog stays live; one that
-// does not answer is taken as the file, which the save then reports.
+// to go into is looked up on the I/O threads while the dialog stays live;
+// one that does not answer is taken as the file, which the save then reports.
 class SaveFileDialog : public QFileDialog {
 public:
     SaveFileDialog(QWidget* parent, const QString& title);

@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
     try {
         QApplication application(toolkitArgc, toolkitArgv.data());
         QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Scrivlist"));
-        // Looked up before the window shows, each on a helper thread with a bound.
+        // Looked up before the window shows, on the I/O threads with a bound.
         const StartFolders start = sortStartFolders(command.folders, workingFolder(), StartFolderPatience);
         QtDesktop desktop;
         SettingsStore settings;

@@ -12,6 +12,7 @@
 #include "SettingsStore.h"
 #include "SyntheticTree.h"
 #include "folders/FolderListModel.h"
+#include "io/IoQueue.h"
 #include "results/ResultModel.h"
 #include "search/FolderFeed.h"
 
@@ -537,6 +538,10 @@ int main(int argc, char* argv[])
         readAhead.listingsPerFileSystem = std::max(1, parser.value(QStringLiteral("in-flight")).toInt());
         readAhead.listings = 2 * readAhead.listingsPerFileSystem;
         FolderFeed::setDefaultReadAhead(readAhead);
+        // The I/O queue's lanes must let that many run at once.
+        IoQueue::Settings queue = IoQueue::instance().settings();
+        queue.callsPerFileSystem = std::max(queue.callsPerFileSystem, readAhead.listingsPerFileSystem);
+        IoQueue::instance().setSettings(queue);
     }
     const std::uint64_t seed = parser.value(QStringLiteral("seed")).toULongLong();
 

@@ -2,7 +2,7 @@
  * scrivlist-slowfs: a stand-in for a network share or a slow disk, for the
  * benchmark. It mirrors a source folder at a mount point.
  *
- *   scrivlist-slowfs SOURCE MOUNTPOINT [--list-latency-ms N] [--write-kbps N] [FUSE options]
+ *   scrivlist-slowfs SOURCE MOUNTPOINT [--list-latency-ms N] [--write-kbps N] [--hang-list NAME] [FUSE options]
  *   fusermount3 -u MOUNTPOINT
  *
  * --list-latency-ms N  every folder listing waits N ms before it answers, as
@@ -11,6 +11,10 @@
  * --write-kbps N       the mirror can be written: writes pass through slowed to
  *                      N kB/s in all (1 kB = 1000 bytes); fsync, rename and the
  *                      rest pass straight through. Without it, it is read-only.
+ * --hang-list NAME     a listing of a folder of that name never answers, as on a share
+ *                      that died while the rest was cached: the caller waits in the
+ *                      kernel, beyond the reach of any signal, until the stand-in is
+ *                      killed (then: fusermount3 -u -z MOUNTPOINT).
  *
  * It runs in the background with many threads, so listings can be in flight
  * at once; -f keeps it in the foreground. Needs /dev/fuse and fusermount3.
@@ -38,6 +42,7 @@ struct settings {
     char* source;
     unsigned list_latency_ms;
     unsigned write_kbps;
+    char* hang_list;
 };
 
 static struct settings settings;
@@ -51,6 +56,8 @@ static const struct fuse_opt options[] = {
     SETTING("--list-latency-ms=%u", list_latency_ms),
     SETTING("--write-kbps %u", write_kbps),
     SETTING("--write-kbps=%u", write_kbps),
+    SETTING("--hang-list %s", hang_list),
+    SETTING("--hang-list=%s", hang_list),
     FUSE_OPT_END,
 };
 
@@ -133,6 +140,10 @@ static int slow_readdir(const char* path, void* buffer, fuse_fill_dir_t fill, of
     (void)file;
     (void)flags;
     WITH_SOURCE(source, path);
+    const char* const name = strrchr(path, '/') + 1;
+    if (settings.hang_list != NULL && strcmp(name, settings.hang_list) == 0)
+        for (;;)
+            pause();
     sleep_ms(settings.list_latency_ms);
     DIR* folder = opendir(source);
     if (folder == NULL)
@@ -321,7 +332,9 @@ int main(int argc, char* argv[])
     if (fuse_opt_parse(&args, &settings, options, take_source) != 0)
         return 1;
     if (settings.source == NULL) {
-        fprintf(stderr, "usage: %s SOURCE MOUNTPOINT [--list-latency-ms N] [--write-kbps N] [FUSE options]\n",
+        fprintf(stderr,
+                "usage: %s SOURCE MOUNTPOINT [--list-latency-ms N] [--write-kbps N] [--hang-list NAME] [FUSE options]"
+                "\n",
                 argv[0]);
         return 1;
     }
@@ -332,5 +345,6 @@ int main(int argc, char* argv[])
     const int status = fuse_main(args.argc, args.argv, &operations, NULL);
     fuse_opt_free_args(&args);
     free(settings.source);
+    free(settings.hang_list);
     return status;
 }

@@ -61,7 +61,7 @@ void FolderListActions::addDroppedFolders(StepTrap& trap, const QList<QUrl>& url
                 paths.push_back(QFile::encodeName(local.constLast()));
             }
         const auto yield = [this] { desktop_.yieldToEventLoop(); };
-        const std::vector<bool> found = lookUpItems(paths, yield, hooks_.folderLooks);
+        const std::vector<bool> found = lookUp(paths, hooks_.droppedFolders, yield);
         for (qsizetype item = 0; item < local.size(); ++item)
             if (found[size_t(item)])
                 folders << local.at(item);

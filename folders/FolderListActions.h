@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemLookup.h"
 #include "PointerState.h"
+#include "io/Lookup.h"
 
 #include <QList>
 #include <QString>
@@ -20,7 +20,7 @@ struct FolderListHooks {
     SetPointerState setPointer;
     std::function<void(const QString&)> setPhrase; // Text1
     // How a dropped item is told to be a folder; one that does not answer is none.
-    ItemLooks folderLooks{isFolder};
+    LookupOptions droppedFolders = folderLookup();
 };
 
 // Whether a drop may bring a folder of this machine: it holds a local file
@@ -37,8 +37,8 @@ public:
     // Each reports its failures through the trap of the handler that calls it.
     void addPickedFolder(StepTrap& trap);
     // Appends the local folders among the URLs in their order; files and
-    // remote URLs are passed over. Which are folders is looked up on a
-    // helper while the window yields.
+    // remote URLs are passed over. Which are folders is looked up on the
+    // I/O threads while the window yields.
     void addDroppedFolders(StepTrap& trap, const QList<QUrl>& urls);
     void addSampleFolder(StepTrap& trap);
     // A folder from the picker, skipped with all below it.

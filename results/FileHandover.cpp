@@ -3,11 +3,11 @@
 #include "ClipboardCopy.h"
 #include "Desktop.h"
 #include "Failure.h"
-#include "ItemLookup.h"
 #include "Paths.h"
 #include "ResultModel.h"
 #include "StepTrap.h"
 
+#include <QMetaObject>
 #include <QMimeData>
 
 #include <optional>
@@ -27,13 +27,13 @@ bool mayNameItem(QByteArrayView line)
 } // namespace
 
 FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting,
-                           const ItemLooks& looks)
+                           const LookupOptions& lookup)
 {
     std::vector<QByteArray> paths;
     for (const QByteArray& line : lines)
         if (mayNameItem(line))
             paths.push_back(line);
-    const std::vector<bool> exists = lookUpItems(paths, whileWaiting, looks);
+    const std::vector<bool> exists = lookUp(paths, lookup, whileWaiting);
     std::size_t path = 0;
     for (const QByteArray& line : lines) {
         texts_ << QString::fromUtf8(line);
@@ -63,24 +63,26 @@ std::unique_ptr<QMimeData> FileHandover::pasteData() const
     return data;
 }
 
-ContainingFolder::ContainingFolder(QByteArrayView line, const ItemLooks& looks) : line_(line.toByteArray())
+ContainingFolder::ContainingFolder(QByteArrayView line, const LookupOptions& lookup) : line_(line.toByteArray())
 {
     if (mayNameItem(line_))
-        lookup_ = std::make_unique<ItemLookup>(std::vector<QByteArray>{line_}, looks);
+        lookup_ = std::make_unique<Lookup>(std::vector<QByteArray>{line_}, lookup);
 }
 
-bool ContainingFolder::settled()
+void ContainingFolder::whenSettled(QObject* context, std::function<void()> then)
 {
-    return !lookup_ || lookup_->settle();
+    if (lookup_)
+        lookup_->whenSettled(context, std::move(then));
+    else
+        QMetaObject::invokeMethod(context, std::move(then), Qt::QueuedConnection);
 }
 
 bool ContainingFolder::offered()
 {
     if (!lookup_)
         return false;
-    lookup_->settle();
-    const ItemLookup::Answer answer = lookup_->answer(0);
-    return answer == ItemLookup::Answer::Pending || answer == ItemLookup::Answer::Exists;
+    const Lookup::Answer answer = lookup_->answer(0);
+    return answer == Lookup::Answer::Pending || answer == Lookup::Answer::Found;
 }
 
 void ContainingFolder::open(Desktop& desktop)
@@ -88,11 +90,11 @@ void ContainingFolder::open(Desktop& desktop)
     if (!lookup_)
         return;
     lookup_->await([&desktop] { desktop.yieldToEventLoop(); });
-    if (lookup_->answer(0) == ItemLookup::Answer::Exists)
+    if (lookup_->answer(0) == Lookup::Answer::Found)
         desktop.showInFileManager(line_);
 }
 
-void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const ItemLooks& looks)
+void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const LookupOptions& lookup)
 {
     std::optional<FileHandover> handover;
     trap.step(100, [&] {
@@ -100,9 +102,9 @@ void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list
         for (qsizetype line = 0; line < list.lineCount(); ++line)
             if (list.isChecked(line))
                 ticked << list.lineBytes(line).toByteArray();
-        // Each line costs a look at the disk; the window goes on meanwhile.
-        const auto yield = [&desktop] { desktop.yieldToEventLoop(); };
-        handover.emplace(ticked, yield, looks);
+        // Each line costs a lookup on the disk; the window goes on meanwhile.
+        handover.emplace(
+            ticked, [&desktop] { desktop.yieldToEventLoop(); }, lookup);
     });
     if (trap.test(102, [&] { return !handover || handover->fileCount() == 0; })) {
         trap.step(104, [&] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ItemLookup.h"
+#include "io/Lookup.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -16,12 +16,12 @@ class StepTrap;
 
 // Result lines handed to another program: their texts, one per line, for a
 // text editor, and the file URLs of those that name existing items, for a
-// file manager. The disk is looked at on a helper thread; whileWaiting runs
+// file manager. The items are looked up on the I/O threads; whileWaiting runs
 // meanwhile, and an item on a hung mount counts as missing.
 class FileHandover {
 public:
     explicit FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting = {},
-                          const ItemLooks& looks = {});
+                          const LookupOptions& lookup = itemLookup());
 
     qsizetype fileCount() const { return fileCount_; }
     // What a drag offers.
@@ -38,24 +38,25 @@ private:
 
 // "Open Containing Folder" for one line. Whether the line is the absolute
 // path of an existing file or folder (a link counting as itself) is looked up
-// on a helper as soon as this is made, so a menu offering it opens at once.
+// on the I/O threads as soon as this is made, so a menu offering it opens at once.
 class ContainingFolder {
 public:
-    explicit ContainingFolder(QByteArrayView line, const ItemLooks& looks = {});
+    explicit ContainingFolder(QByteArrayView line, const LookupOptions& lookup = itemLookup());
 
-    // Whether the command is offered: until the look has answered, it is
+    // Whether the command is offered: until the lookup has answered, it is
     // for a line that may name an item. Never waits.
     bool offered();
-    // Whether the look has answered. Never waits.
-    bool settled();
+    // Runs `then` on the context's thread once the lookup has answered (at
+    // once for a line that names no item); never once this is gone.
+    void whenSettled(QObject* context, std::function<void()> then);
     // Shows the line's file or folder selected in the file manager, waiting
-    // for the look with the window yielding if need be; nothing for a line
+    // for the lookup with the window yielding if need be; nothing for a line
     // that names none or whose mount does not answer.
     void open(Desktop& desktop);
 
 private:
     QByteArray line_;
-    std::unique_ptr<ItemLookup> lookup_; // none for a line that cannot name an item
+    std::unique_ptr<Lookup> lookup_; // none for a line that cannot name an item
 };
 
 // "Copy Ticked as Files": the ticked lines that name existing items go on the
@@ -63,4 +64,5 @@ private:
 // handed over are those of that moment whatever is done to the list while
 // the items are looked up; it is never changed. Reports its failures through
 // the trap of the handler that calls it.
-void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const ItemLooks& looks = {});
+void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list,
+                       const LookupOptions& lookup = itemLookup());

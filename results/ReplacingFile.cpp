@@ -1,6 +1,7 @@
 #include "ReplacingFile.h"
 
 #include "Failure.h"
+#include "io/IoQueue.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -31,6 +32,11 @@ constexpr qsizetype NameHashDigits = 8;
 // The system lets a program that is told to end go only once the write under
 // way returns; in pieces this size a slow disk takes it in a moment.
 constexpr qsizetype WritePieceBytes = qsizetype(64) << 10;
+
+// Before the commit the file is taken to the disk in pieces this size, so no
+// one call waits for more of it than a slow but working disk writes well
+// within the I/O queue's time-out (8 MiB in 30 s is under 300 kB/s).
+constexpr off_t FlushPieceBytes = off_t(8) << 20;
 
 enum class TemporaryFile { UnnamedWhereOffered, Named };
 
@@ -142,12 +148,23 @@ public:
                 continue;
             if (written <= 0)
                 fail(written < 0 ? errno : EIO);
+            IoQueue::callReturned();
             bytes = bytes.sliced(written);
+            written_ += written;
         }
     }
 
     void commit() override
     {
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Failures here show again in the flush that follows, which reports them.
+        for (off_t at = 0; at < written_; at += FlushPieceBytes) {
+            static_cast<void>(
+                ::sync_file_range(fd_.get(), at, FlushPieceBytes,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER));
+            IoQueue::callReturned();
+        }
+#endif
         if (::fdatasync(fd_.get()) != 0)
             fail(errno);
         if (partialName_.isEmpty()) {
@@ -224,15 +241,22 @@ private:
         fail(EEXIST);
     }
 
-    QByteArray partialName(int slot) const { return partialStem_ + QByteArray::number(slot); }
+    QByteArray partialName(int slot) const
+    {
+        return partialStem_ + QByteArray::number(slot);
+    }
 
-    [[noreturn]] void fail(int error) const { throw Failure::fromErrno(error, path_); }
+    [[noreturn]] void fail(int error) const
+    {
+        throw Failure::fromErrno(error, path_);
+    }
 
     QString path_;
     QByteArray target_;
     QByteArray partialStem_;
     QByteArray partialName_; // empty while the file has no name
     Descriptor fd_;
+    off_t written_ = 0;
 };
 
 } // namespace

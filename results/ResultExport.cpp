@@ -58,17 +58,17 @@ void writeLines(Desktop& desktop, const ListReading& list, BackgroundWriter& fil
     file.write(chunk);
 }
 
-// Whether the target exists, looked at on a helper while the window yields.
-// A look that does not answer is never taken for "absent": the question
-// would be skipped.
-bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtTarget)
+// Whether the target exists, looked up on the I/O threads while the window
+// yields. A lookup that does not answer is never taken for "absent": the
+// question would be skipped.
+bool targetFound(Desktop& desktop, const QString& path, const LookupOptions& lookupTarget)
 {
-    ItemLookup lookup({QFile::encodeName(path)}, lookAtTarget);
+    Lookup lookup({QFile::encodeName(path)}, lookupTarget);
     lookup.await([&desktop] { desktop.yieldToEventLoop(); });
     switch (lookup.answer(0)) {
-    case ItemLookup::Answer::Exists:
+    case Lookup::Answer::Found:
         return true;
-    case ItemLookup::Answer::Missing:
+    case Lookup::Answer::Missing:
         return false;
     default:
         throw Failure::fromErrno(ETIMEDOUT, path);
@@ -77,7 +77,7 @@ bool targetFound(Desktop& desktop, const QString& path, const ItemLooks& lookAtT
 
 // Asks for the file and its form, then writes the list as the save button does.
 void saveList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
-              const ReplacingFileOpener& open, const ItemLooks& lookAtTarget, const ListFileKind& kind)
+              const ReplacingFileOpener& open, const LookupOptions& lookupTarget, const ListFileKind& kind)
 {
     QString path;
     LineForm form = kind.forms.front();
@@ -91,7 +91,7 @@ void saveList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPoin
         return;
     // Reported like a failed open, and nothing is written.
     bool exists = false;
-    if (!trap.step(120, [&] { exists = targetFound(desktop, path, lookAtTarget); }))
+    if (!trap.step(120, [&] { exists = targetFound(desktop, path, lookupTarget); }))
         return;
     bool replace = true;
     if (exists)
@@ -104,7 +104,7 @@ void saveList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPoin
     // The lines as they are now are written, whatever happens while the window yields.
     const ListReading lines(list, ListReading::Hold::Yes);
     trap.step(128, [&] { setPointer(PointerState::Busy); });
-    // Opening may wait for the disk as long as writing may, so the helper does both.
+    // Opening may wait for the disk as long as writing may, so the I/O queue does both.
     std::optional<BackgroundWriter> writer;
     if (trap.step(130, [&] {
             writer.emplace(open, path, desktop);
@@ -126,13 +126,13 @@ void saveList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPoin
 } // namespace
 
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
-                           const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
+                           const ReplacingFileOpener& open, const LookupOptions& lookupTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, lookAtTarget, SavedText);
+    saveList(trap, desktop, list, setPointer, open, lookupTarget, SavedText);
 }
 
 void exportList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
-                const ReplacingFileOpener& open, const ItemLooks& lookAtTarget)
+                const ReplacingFileOpener& open, const LookupOptions& lookupTarget)
 {
-    saveList(trap, desktop, list, setPointer, open, lookAtTarget, ExportedList);
+    saveList(trap, desktop, list, setPointer, open, lookupTarget, ExportedList);
 }

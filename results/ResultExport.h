@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ItemLookup.h"
 #include "PointerState.h"
 #include "ReplacingFile.h"
+#include "io/Lookup.h"
 
 #include <chrono>
 
@@ -10,11 +10,11 @@ class Desktop;
 class ResultModel;
 class StepTrap;
 
-// How the target is looked at before the overwrite question: on a helper,
-// with the window yielding; one that does not answer in time is reported.
-inline ItemLooks targetLooks()
+// How the target is looked up before the overwrite question: on the I/O
+// threads, with the window yielding; one that does not answer in time is reported.
+inline LookupOptions targetCheck()
 {
-    return {targetExists, std::chrono::seconds(3)};
+    return targetLookup(std::chrono::seconds(3));
 }
 
 // The save button: asks for a file name, asks before an existing file is
@@ -24,10 +24,10 @@ inline ItemLooks targetLooks()
 // with the old file untouched.
 void saveResultsAsTextFile(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
                            const ReplacingFileOpener& open = openReplacingFile,
-                           const ItemLooks& lookAtTarget = targetLooks());
+                           const LookupOptions& lookupTarget = targetCheck());
 
 // Export List... of the result list's menu: the same, in the form of the file
 // type chosen: lines ending in LF, lines ending in NUL, or a playlist of
 // lines ending in LF after "#EXTM3U".
 void exportList(StepTrap& trap, Desktop& desktop, ResultModel& list, const SetPointerState& setPointer,
-                const ReplacingFileOpener& open = openReplacingFile, const ItemLooks& lookAtTarget = targetLooks());
+                const ReplacingFileOpener& open = openReplacingFile, const LookupOptions& lookupTarget = targetCheck());

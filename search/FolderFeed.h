@@ -9,7 +9,7 @@
 #include <chrono>
 #include <memory>
 
-// One folder of a walk, as the helper thread read it.
+// One folder of a walk, as it was listed.
 struct FolderListing {
     enum class State {
         Listed,     // files holds the folder's files
@@ -32,15 +32,15 @@ struct ReadAhead {
     qsizetype bytes = qsizetype(8) << 20; // their paths and file names
 };
 
-// What the listing threads and the walk share; it lives as long as any.
-struct ListerState;
+class TreeLister;
 
 // Lists the folders of one walk ahead of it and hands them over in walk order
 // (a folder, then each subfolder's tree, depth first). Several listings are in
-// flight at once on helper threads, the earliest folders of the walk first,
-// so a share that answers each listing late is read at the pace of many.
-// A listing that never returns holds only its thread: the rest are told to
-// quit when the feed goes, and nobody ever waits for it. Skipped folders are
+// flight at once through the I/O queue, the earliest folders of the walk first,
+// so a share that answers each listing late is read at the pace of many. A
+// listing that never returns holds only a thread of the queue, and is reported
+// as a folder that cannot be read once the queue's time-out answers for it;
+// when the feed goes, what has not started is taken back. Skipped folders are
 // never opened; when the walk's own folder is skipped, the feed is empty.
 class FolderFeed {
 public:
@@ -61,7 +61,7 @@ public:
     static void setDefaultReadAhead(const ReadAhead& readAhead);
 
 private:
-    std::shared_ptr<ListerState> shared_;
+    std::shared_ptr<TreeLister> lister_;
 };
 
 // The path of a walk's own folder as the walk reports it: separators

@@ -1,5 +1,7 @@
 #include "FolderReader.h"
 
+#include "io/IoQueue.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -19,7 +21,9 @@ bool isRealFolder(int folderFd, unsigned char type, const char* name)
     if (type != DT_UNKNOWN)
         return type == DT_DIR;
     struct stat status;
-    return ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+    const bool folder = ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+    IoQueue::callReturned();
+    return folder;
 }
 
 void sortEntry(int folderFd, unsigned char type, const char* name, NameList& files, NameList& subfolders)
@@ -47,6 +51,7 @@ int PosixFolderReader::read(int folderFd, const QByteArray&, NameList& files, Na
     alignas(dirent64) char buffer[ListingBufferBytes];
     for (;;) {
         const ssize_t filled = ::getdents64(folderFd, buffer, sizeof buffer);
+        IoQueue::callReturned(); // a huge folder takes many calls, each within the time-out
         if (filled < 0)
             return errno;
         if (filled == 0)
@@ -77,6 +82,7 @@ int PosixFolderReader::read(int folderFd, const QByteArray&, NameList& files, Na
     for (;;) {
         errno = 0;
         const dirent* const entry = ::readdir(stream);
+        IoQueue::callReturned();
         if (entry == nullptr) {
             error = errno;
             break;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "BackgroundThreads.h"
 #include "NameList.h"
 
 #include <QByteArray>
@@ -8,7 +7,7 @@
 // The step of the walk that reads one open folder and sorts its entries into
 // files and subfolders. Only real folders are subfolders: a link to a folder
 // is a file here, so the walk never follows one into a loop. Runs on the
-// walk's helper threads, several folders at once.
+// I/O queue's threads, several folders at once.
 class FolderReader {
 public:
     virtual ~FolderReader() = default;
@@ -17,10 +16,6 @@ public:
     // folder's path for messages; the folder itself is folderFd, freshly
     // opened: it is read from its start, once, and stays open for the caller.
     virtual int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) = 0;
-
-    // Where file systems begin, so that a hung one is told apart from the
-    // rest; read once at the start of a walk.
-    virtual QByteArrayList mountPoints() const { return ::mountPoints(); }
 };
 
 // Reads with the system's directory calls, asking for an entry's type only

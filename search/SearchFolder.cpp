@@ -13,7 +13,7 @@
 
 namespace {
 
-// How long the walk waits for the helper before it lets the window run.
+// How long the walk waits for the next listing before it lets the window run.
 constexpr std::chrono::milliseconds ListingWaitSlice{2};
 
 } // namespace

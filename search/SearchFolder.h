@@ -31,7 +31,7 @@ struct WalkContext {
 // each subfolder's tree, depth first. Every name that contains the phrase,
 // ignoring case, adds a line. The window gets a yield before every file and
 // while the next folder is still being listed; Stop ends the walk at the
-// next check. The listing itself runs ahead on a helper thread.
+// next check. The listing itself runs ahead on the I/O threads.
 class SearchFolder {
 public:
     SearchFolder(const WalkContext& context, const QByteArray& folder, bool includeSubfolders);

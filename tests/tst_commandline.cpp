@@ -134,14 +134,14 @@ void tst_commandline::sortsFoldersFromTheRestInOrder()
 
     // A folder on a mount that does not answer in time counts as none; it
     // comes last, as every later path on a mount that hangs would too.
-    const auto look = [](const QByteArray& path) {
+    const auto call = [](const QByteArray& path) {
         if (path.endsWith("/slow"))
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        return isFolder(path);
+        return statFindsFolder(path);
     };
     const StartFolders sorted = sortStartFolders(
         {"two", "a file", root + "/one/", "missing", "bad\377dir", "", "link to two", "broken link", "two", "slow"},
-        root, std::chrono::milliseconds(100), look);
+        root, std::chrono::milliseconds(100), call);
     QCOMPARE(sorted.entries, (QByteArrayList{root + "/two", root + "/one", root + "/bad\377dir", root + "/link to two",
                                              root + "/two"}));
     QCOMPARE(sorted.notFolders,

@@ -1,7 +1,6 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "GrowingArray.h"
-#include "ItemLookup.h"
 #include "Paths.h"
 #include "PhraseCases.h"
 #include "StepTrap.h"
@@ -9,10 +8,8 @@
 
 #include <QtTest>
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace {
@@ -37,8 +34,6 @@ private slots:
     void phraseMatch();
     void growingArrayKeepsItsValues_data();
     void growingArrayKeepsItsValues();
-    void itemLookupNeverHangs_data();
-    void itemLookupNeverHangs();
 };
 
 void tst_common::normalizePath_data()
@@ -253,87 +248,6 @@ void tst_common::growingArrayKeepsItsValues()
     QCOMPARE(moved.size(), 2 * expected.size());
     QVERIFY(std::equal(moved.begin(), moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), expected.begin()));
     QVERIFY(std::equal(moved.begin() + static_cast<std::ptrdiff_t>(expected.size()), moved.end(), expected.begin()));
-}
-
-namespace {
-
-// Looks that answer at once from a table, except those that hang until the gate opens.
-struct ScriptedLooks {
-    struct Gate {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool open = false;
-        int started = 0;
-    };
-
-    ~ScriptedLooks()
-    {
-        std::lock_guard lock(gate->mutex);
-        gate->open = true;
-        gate->opened.notify_all();
-    }
-
-    std::function<bool(const QByteArray&)> look() const
-    {
-        return [gate = gate](const QByteArray& path) {
-            std::unique_lock lock(gate->mutex);
-            ++gate->started;
-            if (path.startsWith("hang"))
-                gate->opened.wait(lock, [&] { return gate->open; });
-            return path.startsWith("yes") || path.startsWith("hang");
-        };
-    }
-
-    int started() const
-    {
-        std::lock_guard lock(gate->mutex);
-        return gate->started;
-    }
-
-    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-};
-
-} // namespace
-
-void tst_common::itemLookupNeverHangs_data()
-{
-    // "yes", "no" or "hang" (a look that never answers), then "@" and the file system.
-    QTest::addColumn<QByteArrayList>("paths");
-    QTest::addColumn<QList<bool>>("found");
-    QTest::addColumn<int>("looksAtMost");
-    QTest::newRow("none") << QByteArrayList{} << QList<bool>{} << 0;
-    QTest::newRow("all answer") << QByteArrayList{"yes1@a", "no2@a", "yes3@b"} << QList<bool>{true, false, true} << 3;
-    // Hung looks count per file system: the rest of that one count as missing, unlooked.
-    QTest::newRow("one hangs, the other file system goes on")
-        << QByteArrayList{"yes1@a", "hang2@b", "yes3@b", "yes4@a", "no5@a"}
-        << QList<bool>{true, false, false, true, false} << 4;
-    QTest::newRow("the last hangs") << QByteArrayList{"yes1@a", "hang2@a"} << QList<bool>{true, false} << 2;
-    QTest::newRow("a mount that hangs for every look")
-        << QByteArrayList{"yes1@a", "hang2@b", "hang3@b", "hang4@b", "hang5@b", "yes6@a", "hang7@b"}
-        << QList<bool>{true, false, false, false, false, true, false} << 3;
-    QTest::newRow("two dead mounts") << QByteArrayList{"hang1@b", "hang2@c", "yes3@a"}
-                                     << QList<bool>{false, false, true} << 3;
-}
-
-void tst_common::itemLookupNeverHangs()
-{
-    QFETCH(QByteArrayList, paths);
-    QFETCH(QList<bool>, found);
-    QFETCH(int, looksAtMost);
-    // The hung looks of the row before have come back.
-    QTRY_COMPARE(BackgroundThreads::instance().stuck(), 0);
-    const ScriptedLooks looks;
-    long long waits = 0;
-    const ItemLooks scripted{looks.look(), std::chrono::milliseconds(30),
-                             [](const QByteArray& path) { return path.mid(path.indexOf('@')); }};
-    const auto countWait = [&] { ++waits; };
-    const std::vector<bool> answer =
-        lookUpItems(std::vector<QByteArray>(paths.begin(), paths.end()), countWait, scripted);
-    QCOMPARE(QList<bool>(answer.begin(), answer.end()), found);
-    QVERIFY(looks.started() <= looksAtMost);
-    // Whoever waited for a hung look was let run meanwhile.
-    if (paths.join().contains("hang"))
-        QVERIFY(waits > 0);
 }
 
 QTEST_GUILESS_MAIN(tst_common)

@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "FakeDesktop.h"
 #include "FileExists.h"
+#include "Hangs.h"
 #include "ResultLists.h"
 #include "StepTrap.h"
 #include "TestFiles.h"
@@ -35,8 +36,9 @@ const QString Location = QStringLiteral("in Tests.Save ");
 
 enum Fault { NoFault, ReadOnlyFolder, FullDisk, FileSizeLimit };
 
-// How a scripted file's writes behave.
-enum Play { OpenBlocks, WritesBlock, WritesSlow, ThirdWriteFails, CommitFails };
+// How a scripted file's writes behave. Blocked calls are let go after a while; hung ones only once the queue's
+// time-out has answered for them.
+enum Play { OpenBlocks, WritesBlock, OpenHangs, WritesHang, WritesSlow, ThirdWriteFails, CommitFails };
 
 // The temporary file of a save: unnamed where the file system has them, or
 // the hidden named one of the file systems that have not.
@@ -64,59 +66,22 @@ private:
     QString path_;
 };
 
-// Held shut until the test opens it, or until it has waited too long, which
-// it records: a window that waits for the disk never gets to open it.
-class Gate {
-public:
-    void passThrough()
-    {
-        std::unique_lock lock(mutex_);
-        if (!waitingSince_)
-            waitingSince_ = std::chrono::steady_clock::now();
-        if (!opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; }))
-            timedOut_ = open_ = true;
-    }
-    void open()
-    {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
-    }
-    bool timedOut()
-    {
-        const std::lock_guard lock(mutex_);
-        return timedOut_;
-    }
-    bool heldFor(std::chrono::milliseconds time)
-    {
-        const std::lock_guard lock(mutex_);
-        return waitingSince_ && std::chrono::steady_clock::now() - *waitingSince_ >= time;
-    }
-
-private:
-    std::mutex mutex_;
-    std::optional<std::chrono::steady_clock::time_point> waitingSince_;
-    std::condition_variable opened_;
-    bool open_ = false;
-    bool timedOut_ = false;
-};
-
 // A real replacing file whose opening or writes are held at a gate, whose
 // writes are played slowly or failed at the third, or whose commit fails.
 class ScriptedFile : public ReplacingFile {
 public:
-    ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, Gate& gate)
-        : path_(path), play_(play), gate_(gate)
+    ScriptedFile(const QString& path, const ReplacingFileOpener& open, Play play, std::shared_ptr<Gate> gate)
+        : path_(path), play_(play), gate_(std::move(gate))
     {
-        if (play_ == OpenBlocks)
-            gate_.passThrough();
+        if (play_ == OpenBlocks || play_ == OpenHangs)
+            gate_->wait();
         real_ = open(path);
     }
     void write(QByteArrayView bytes) override
     {
         ++writes_;
-        if (play_ == WritesBlock)
-            gate_.passThrough();
+        if (play_ == WritesBlock || play_ == WritesHang)
+            gate_->wait();
         else if (play_ == WritesSlow)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         else if (play_ == ThirdWriteFails && writes_ == 3)
@@ -134,7 +99,7 @@ private:
     std::unique_ptr<ReplacingFile> real_;
     QString path_;
     Play play_;
-    Gate& gate_;
+    std::shared_ptr<Gate> gate_; // a hung call may outlive the test that held it
     int writes_ = 0;
 };
 
@@ -440,6 +405,8 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow_data()
     QTest::newRow("opening blocks") << int(OpenBlocks) << int(Unnamed);
     QTest::newRow("writes block") << int(WritesBlock) << int(Unnamed);
     QTest::newRow("writes block, named temporary") << int(WritesBlock) << int(Named);
+    QTest::newRow("opening hangs past the time-out") << int(OpenHangs) << int(Unnamed);
+    QTest::newRow("writes hang past the time-out, named temporary") << int(WritesHang) << int(Named);
     QTest::newRow("writes slow") << int(WritesSlow) << int(Unnamed);
     QTest::newRow("third write fails") << int(ThirdWriteFails) << int(Unnamed);
     QTest::newRow("third write fails, named temporary") << int(ThirdWriteFails) << int(Named);
@@ -452,7 +419,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     QFETCH(int, temporary);
     Save save;
     save.list.clear();
-    // More than the helper may have queued, so the window has to wait.
+    // More than the writer may have queued, so the window has to wait.
     constexpr int Lines = 80000;
     QByteArray expected;
     for (int i = 0; i < Lines; ++i) {
@@ -460,7 +427,7 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
         expected += save.list.lineBytes(i);
         expected += "\r\n";
     }
-    Gate gate;
+    auto gate = std::make_shared<Gate>();
     save.opener = [&](const QString& path) {
         return std::make_unique<ScriptedFile>(path, opener(Temporary(temporary)), Play(play), gate);
     };
@@ -470,26 +437,35 @@ void tst_export::slowOrBlockedDiskNeverHoldsTheWindow()
     int partialLocked = -1;
     save.desktop.onYield = [&](long long) {
         const bool blocks = play == OpenBlocks || play == WritesBlock;
-        if (!blocks || checkedWhileHeld || !gate.heldFor(std::chrono::milliseconds(200)))
+        if (!blocks || checkedWhileHeld || !gate->heldFor(std::chrono::milliseconds(200)))
             return;
         checkedWhileHeld = true;
         // The writer is held and the window still runs: nothing is replaced yet.
         oldFileKept = fileBytes(save.oldPath()) == OldBytes && save.pointers == Pointers{PointerState::Busy};
         partialLocked = temporary == Named ? lockedElsewhere(partial) : 0;
-        gate.open();
+        gate->release();
     };
     const QString path = save.oldPath();
     save.answer(path);
-    const bool fails = play == ThirdWriteFails || play == CommitFails;
+    const bool hangs = play == OpenHangs || play == WritesHang;
+    const bool fails = hangs || play == ThirdWriteFails || play == CommitFails;
+    const QMap<int, QString> failures{{OpenHangs, "Connection timed out: "},
+                                      {WritesHang, "Connection timed out: "},
+                                      {ThirdWriteFails, "Input/output error: "},
+                                      {CommitFails, "Disk quota exceeded: "}};
     if (fails)
-        save.desktop.expectError(StepTrap::composeText(
-            (play == CommitFails ? QStringLiteral("Disk quota exceeded: ") : QStringLiteral("Input/output error: "))
-                + path,
-            Location, 136));
+        save.desktop.expectError(
+            StepTrap::composeText(failures.value(play) + path, Location, play == OpenHangs ? 130 : 136));
+    std::optional<QueueSettings> timeOut;
+    if (hangs)
+        timeOut.emplace([](IoQueue::Settings& queue) { queue.timeOut = std::chrono::milliseconds(500); });
 
     save.run();
+    // What the hung call held goes once it comes back.
+    gate->release();
+    QTRY_COMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
 
-    QVERIFY(!gate.timedOut());
+    QVERIFY(!gate->timedOut());
     QCOMPARE(fileBytes(path), fails ? OldBytes : expected);
     QCOMPARE(entries(save.folder.path()), (QStringList{"old.txt", "sub"}));
     QCOMPARE(save.pointers, BusyThenDefault);

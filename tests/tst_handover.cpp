@@ -225,11 +225,12 @@ void tst_handover::editWhileLookingHandsOverTheListOfOneMoment()
     FakeDesktop desktop;
     StepTrap trap(desktop, Location);
     // Slow looks, so the window yields while they run.
-    const ItemLooks slowLooks{[](const QByteArray& path) {
-                                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                                  return itemExists(path);
-                              },
-                              std::chrono::seconds(5)};
+    LookupOptions slowLookup;
+    slowLookup.call = [](const QByteArray& path) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return lstatFinds(path);
+    };
+    slowLookup.patience = std::chrono::seconds(5);
     bool edited = false;
     desktop.onYield = [&](long long count) {
         if (count == 1) {
@@ -238,7 +239,7 @@ void tst_handover::editWhileLookingHandsOverTheListOfOneMoment()
         }
     };
 
-    ::copyTickedAsFiles(trap, desktop, list, slowLooks);
+    ::copyTickedAsFiles(trap, desktop, list, slowLookup);
 
     QVERIFY(edited);
     QCOMPARE(QString::fromUtf8(desktop.clipboardData.value(QStringLiteral("text/plain"))),
@@ -290,7 +291,11 @@ void tst_handover::openContainingFolder()
     const Items items;
     const QByteArray path = items.lines({line}).constFirst();
     ContainingFolder folder(path);
-    QTRY_VERIFY(folder.settled());
+    // The answer comes back to this thread through its event loop.
+    QObject context;
+    bool settled = false;
+    folder.whenSettled(&context, [&] { settled = true; });
+    QTRY_VERIFY(settled);
     QCOMPARE(folder.offered(), shown);
     FakeDesktop desktop;
     folder.open(desktop);

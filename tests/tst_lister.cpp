@@ -376,7 +376,7 @@ void tst_lister::hungListingLeavesTheWindowLive_data()
 }
 
 // Stop during a listing that never ends: every line before it is shown, and
-// the run ends at once while the helper stays stuck.
+// the run ends at once while the queue thread stays in its call.
 void tst_lister::hungListingLeavesTheWindowLive()
 {
     QFETCH(QStringList, entries);
@@ -400,7 +400,7 @@ void tst_lister::hungListingLeavesTheWindowLive()
     QCOMPARE(harness.pointer, PointerState::Default);
     QCOMPARE(harness.folders.headerText(), QStringLiteral("Folder(s)"));
     QVERIFY(harness.desktop.problems().isEmpty());
-    // Once released the helper ends on its own.
+    // Once released the call ends on its own.
     QVERIFY(!harness.reader->leftHang);
     harness.reader->release();
     QTRY_VERIFY(harness.reader->leftHang);

@@ -1,81 +1,35 @@
-#include "BackgroundThreads.h"
-#include "SearchHarness.h"
+#include "Hangs.h"
+#include "ScriptedReader.h"
 #include "folders/FolderListActions.h"
+#include "io/IoQueue.h"
 #include "results/FileHandover.h"
 #include "results/ResultExport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <condition_variable>
-#include <mutex>
-
 namespace {
 
-// A gate that hung calls wait at until the test opens it.
-struct Gate {
-    void wait()
-    {
-        std::unique_lock lock(mutex);
-        ++waiting;
-        opened.wait(lock, [&] { return open; });
-        --waiting;
-    }
-    void release()
-    {
-        std::lock_guard lock(mutex);
-        open = true;
-        opened.notify_all();
-    }
-    int waitingNow()
-    {
-        std::lock_guard lock(mutex);
-        return waiting;
-    }
-
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool open = false;
-    int waiting = 0;
-};
-
-// Paths below /dead hang until the gate opens; the first name is the file system.
+// Paths below /dead lie on a file system of their own whose calls hang until the gate opens.
 struct DeadMount {
     ~DeadMount() { gate->release(); }
 
-    ItemLooks looks(const std::function<bool(const QByteArray&)>& healthy) const
+    LookupOptions lookup(LookupOptions healthy) const
     {
-        return {[gate = gate, healthy](const QByteArray& path) {
-                    if (path.startsWith("/dead/"))
-                        gate->wait();
-                    return healthy(path);
-                },
-                std::chrono::milliseconds(30), [](const QByteArray& path) { return path.left(path.indexOf('/', 1)); }};
+        healthy.call = [gate = gate, call = healthy.call](const QByteArray& path) {
+            if (path.startsWith("/dead/"))
+                gate->wait();
+            return call(path);
+        };
+        healthy.patience = std::chrono::milliseconds(30);
+        return healthy;
     }
 
+    QueueSettings mounts{[](IoQueue::Settings&) {}, {"/dead"}};
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-};
-
-// The real reader, except that one folder's listing hangs and counts as a
-// file system of its own, as a dead mount does.
-class HangingReader : public FolderReader {
-public:
-    int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override
-    {
-        if (path == hangAt)
-            gate->wait();
-        return real_.read(folderFd, path, files, subfolders);
-    }
-    QByteArrayList mountPoints() const override { return ::mountPoints() << hangAt; }
-
-    QByteArray hangAt;
-    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-
-private:
-    PosixFolderReader real_;
 };
 
 int threadsOfThisProcess()
@@ -92,136 +46,156 @@ class tst_threads : public QObject {
     Q_OBJECT
 private slots:
     void cleanup();
-    void stuckThreadsRefuseTheirFileSystem();
-    void threadBoundAfterRepeatedHangs();
-    void hungLooksCountPerFileSystem_data();
-    void hungLooksCountPerFileSystem();
+    void shareAfterStop_data();
+    void shareAfterStop();
+    void threadBoundsAcrossRepeatedStopAndStart();
     void saveCheckThatDoesNotAnswerWritesNothing();
     void dragDecidesFromUrlsAlone_data();
     void dragDecidesFromUrlsAlone();
     void dropOverADeadMountAddsTheRest();
-    void menuOpensBeforeItsLookAnswers();
+    void menuOpensBeforeItsLookupAnswers();
 };
 
 void tst_threads::cleanup()
 {
-    // Every test releases its hangs; no thread of it may stay behind.
-    QTRY_COMPARE(BackgroundThreads::instance().alive(), 0);
+    // Every test releases its hangs; no call of it may stay under way.
+    QTRY_COMPARE(IoQueue::instance().callsUnderWay(), 0);
 }
 
-void tst_threads::stuckThreadsRefuseTheirFileSystem()
+void tst_threads::shareAfterStop_data()
 {
-    BackgroundThreads threads({3, 2, std::chrono::milliseconds(0)});
-    Gate gate;
-    const auto hangOn = [&](const QByteArray& fileSystem) {
-        auto work = threads.newWork();
-        const bool started = threads.start(work, "test-hang", [&gate, fileSystem] {
-            const BackgroundThreads::SlowCall call(fileSystem);
-            gate.wait();
-        });
-        return started ? work : nullptr;
-    };
-    const auto first = hangOn("/a");
-    QVERIFY(first);
-    QTRY_COMPARE(gate.waitingNow(), 1);
-    // Slow but still wanted: not stuck.
-    QVERIFY(threads.answers("/a"));
-    first->giveUp();
-    QCOMPARE(threads.stuck(), 1);
-    QVERIFY(!threads.answers("/a"));
-    QVERIFY(threads.answers("/b"));
-    const auto second = hangOn("/b");
-    QVERIFY(second);
-    QTRY_COMPARE(gate.waitingNow(), 2);
-    second->giveUp();
-    // The bound of stuck threads in all: nothing answers now.
-    QVERIFY(!threads.answers("/c"));
-    QVERIFY(threads.start(threads.newWork(), "test-quick", [] {}));
-    QTRY_COMPARE(threads.alive(), 2);
-    QVERIFY(hangOn("/c"));
-    QTRY_COMPARE(gate.waitingNow(), 3);
-    // The bound of threads alive.
-    QVERIFY(!threads.start(threads.newWork(), "test-more", [] {}));
-    gate.release();
-    QTRY_COMPARE(threads.alive(), 0);
-    QVERIFY(threads.answers("/a") && threads.answers("/c"));
+    // Folders are relative to a fresh temporary folder, %1 in the texts.
+    QTest::addColumn<QStringList>("tree");
+    QTest::addColumn<QString>("link");      // "name -> text", made in the tree
+    QTest::addColumn<QString>("fakeMount"); // a file system of its own
+    QTest::addColumn<QString>("slow");      // each listing below it takes 300 ms, a fifth of the time-out
+    QTest::addColumn<QString>("hung");      // its listing never answers until the end
+    QTest::addColumn<QString>("stopped");   // searched first, and stopped while a listing is under way
+    QTest::addColumn<QString>("searched");  // then searched to the end
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("box");
+    const QStringList share{"share/0.txt", "share/a/1.txt", "share/b/2.txt", "share/c/3.txt", "share/d/4.txt"};
+    QTest::newRow("a slow share after Stop lists everything")
+        << share << QString() << QString() << "share" << QString() << "share"
+        << "share" << QStringList{"0.txt", "1.txt", "2.txt", "3.txt", "4.txt"} << QString();
+    QTest::newRow("a dead share is reported after the time-out, and the walk goes on")
+        << QStringList{"a1.txt", "hung/b1.txt", "z/c1.txt"} << QString() << "hung" << QString() << "hung" << QString()
+        << QString(".") << QStringList{"a1.txt", "c1.txt"} << "Connection timed out: %1/hung";
+    QTest::newRow("a link into a hung share blames the share: the home disk still answers")
+        << QStringList{"home/local/l1.txt", "mnt/nas/n1.txt"} << "home/nas -> ../mnt/nas"
+        << "mnt/nas" << QString() << "home/nas"
+        << "home/nas"
+        << "home/local" << QStringList{"l1.txt"} << QString();
 }
 
-void tst_threads::threadBoundAfterRepeatedHangs()
+void tst_threads::shareAfterStop()
+{
+    QFETCH(QStringList, tree);
+    QFETCH(QString, link);
+    QFETCH(QString, fakeMount);
+    QFETCH(QString, slow);
+    QFETCH(QString, hung);
+    QFETCH(QString, stopped);
+    QFETCH(QString, searched);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, box);
+    QTemporaryDir dir;
+    makeTree(dir.path(), tree);
+    auto gate = std::make_shared<Gate>();
+    const auto release = qScopeGuard([&] { gate->release(); });
+    if (!link.isEmpty())
+        QVERIFY(QFile::link(link.section(QStringLiteral(" -> "), 1),
+                            dir.filePath(link.section(QStringLiteral(" -> "), 0, 0))));
+    const QByteArray root = QFile::encodeName(dir.path());
+    const QueueSettings settings(
+        [](IoQueue::Settings& queue) {
+            queue.timeOut = std::chrono::milliseconds(1500);
+            queue.callsPerFileSystem = 2;
+        },
+        fakeMount.isEmpty() ? QByteArrayList{} : QByteArrayList{root + '/' + QFile::encodeName(fakeMount)});
+    const auto script = [&](ScriptedReader& reader) {
+        reader.gate = gate;
+        if (!hung.isEmpty())
+            reader.hangAt = root + '/' + QFile::encodeName(hung);
+        if (!slow.isEmpty())
+            reader.slowBelow = root + '/' + QFile::encodeName(slow);
+        reader.slowFor = std::chrono::milliseconds(300);
+    };
+    if (!stopped.isEmpty()) {
+        Harness first;
+        script(*first.reader);
+        first.desktop.onYield = [&](long long) {
+            if ((first.reader->hanging || first.reader->readPaths().size() > 1) && first.caption == "Stop")
+                first.click();
+        };
+        first.search(dir.filePath(stopped));
+        QVERIFY2(first.desktop.problems().isEmpty(), qPrintable(first.desktop.problems().join('\n')));
+    }
+    // Once the hung share is taken for dead, it is the share that does not answer, nothing else.
+    if (!hung.isEmpty() && !stopped.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(IoQueue::instance().threadsStuck(), 1, 10000);
+    Harness harness;
+    script(*harness.reader);
+    if (!box.isEmpty())
+        harness.desktop.expectError(trapText(QString(box).arg(dir.path()), 132));
+    QElapsedTimer clock;
+    clock.start();
+    harness.search(QDir::cleanPath(dir.filePath(searched)));
+    QCOMPARE(harness.sortedLines(), lines);
+    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
+    // A slow share is never taken for dead; a dead one only after the time-out.
+    QVERIFY(box.isEmpty() || clock.elapsed() >= 1500);
+}
+
+// Five searches stopped over a listing that hangs and ten openings of the result list's menu over a lookup that
+// hangs cost no more than a lane's calls on each of the two file systems, and every thread ends once released.
+void tst_threads::threadBoundsAcrossRepeatedStopAndStart()
 {
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("hung")));
-    QFile(dir.filePath(QStringLiteral("a1.txt"))).open(QIODevice::WriteOnly);
+    makeTree(dir.path(), {"a1.txt", "hung/b1.txt"});
+    const QByteArray hung = QFile::encodeName(dir.filePath(QStringLiteral("hung")));
+    const QueueSettings settings([](IoQueue::Settings& queue) { queue.callsPerFileSystem = 2; }, {hung});
+    // Idle threads of the tests before end first.
+    QTRY_COMPARE(IoQueue::instance().threadsAlive(), 0);
     const int before = threadsOfThisProcess();
-    // Five searches over a folder whose listing hangs, each stopped while it hangs.
     auto gate = std::make_shared<Gate>();
+    const auto release = qScopeGuard([&] { gate->release(); });
     for (int search = 0; search < 5; ++search) {
-        SearchHarness<HangingReader> harness;
-        harness.reader->hangAt = QFile::encodeName(dir.filePath(QStringLiteral("hung")));
+        Harness harness;
+        harness.reader->hangAt = hung;
         harness.reader->gate = gate;
-        QElapsedTimer hanging;
+        QElapsedTimer searching;
+        searching.start();
         harness.desktop.onYield = [&](long long) {
-            if (gate->waitingNow() > 0 && !hanging.isValid())
-                hanging.start();
-            if (hanging.isValid() && hanging.elapsed() >= 300 && harness.caption == QLatin1String("Stop"))
+            if (searching.elapsed() >= 200 && harness.caption == QLatin1String("Stop"))
                 harness.click();
         };
-        // The first hangs; from then on that file system does not answer.
-        if (search > 0)
-            harness.desktop.expectError(trapText(QStringLiteral("Connection timed out: ") + dir.path() + "/hung", 132));
         harness.search(dir.path());
         QCOMPARE(harness.sortedLines(), QStringList{"a1.txt"});
         QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
     }
-    // Ten openings of the result list's menu on a line whose look hangs.
     const DeadMount dead;
     for (int opening = 0; opening < 10; ++opening) {
-        ContainingFolder folder("/dead/x.txt", dead.looks(itemExists));
+        ContainingFolder folder("/dead/x.txt", dead.lookup(itemLookup()));
         QVERIFY(folder.offered());
-        QTRY_VERIFY(folder.settled());
+        QTest::qWait(40);
         QVERIFY(!folder.offered());
     }
-    // One stuck listing and one stuck look, whatever was done.
-    qInfo("threads before: %d, after the hangs: %d (stuck %d)", before, threadsOfThisProcess(),
-          BackgroundThreads::instance().stuck());
-    QCOMPARE(BackgroundThreads::instance().stuck(), 2);
-    QVERIFY(BackgroundThreads::instance().alive() <= 2);
-    QVERIFY2(threadsOfThisProcess() <= before + 2, qPrintable(QString::number(threadsOfThisProcess() - before)));
+    IoQueue& queue = IoQueue::instance();
+    QCOMPARE(gate->waiting(), 2);
+    QCOMPARE(dead.gate->waiting(), 2);
+    QCOMPARE(queue.callsUnderWay(), 4);
+    QCOMPARE(queue.threadsStuck(), 0); // slow for all the queue knows: no time-out yet
+    // Once the idle ones have ended: the four in their calls, and one that waits to time them out.
+    QTRY_COMPARE(queue.threadsAlive(), 5);
+    qInfo("threads before: %d, after the hangs: %d (queue threads %d, calls under way %d)", before,
+          threadsOfThisProcess(), queue.threadsAlive(), queue.callsUnderWay());
+    QVERIFY2(threadsOfThisProcess() <= before + 5, qPrintable(QString::number(threadsOfThisProcess() - before)));
     gate->release();
     dead.gate->release();
-    QTRY_COMPARE(BackgroundThreads::instance().alive(), 0);
+    QTRY_COMPARE(queue.threadsAlive(), 0);
     QTRY_VERIFY(threadsOfThisProcess() <= before);
     qInfo("threads once the hangs are released: %d", threadsOfThisProcess());
-}
-
-void tst_threads::hungLooksCountPerFileSystem_data()
-{
-    QTest::addColumn<QByteArrayList>("lines"); // %1 is a healthy folder
-    QTest::addColumn<int>("files");
-    const QByteArrayList healthy{"%1/a.txt", "%1/b.txt", "%1/c.txt"};
-    QByteArrayList deadFirst;
-    for (int line = 0; line < 6; ++line)
-        deadFirst << "/dead/" + QByteArray::number(line) + ".txt";
-    QTest::newRow("six on the dead mount, then healthy ones") << deadFirst + healthy << 3;
-    QTest::newRow("healthy ones around the dead mount")
-        << QByteArrayList{"%1/a.txt", "/dead/1.txt", "%1/b.txt", "/dead/2.txt", "%1/c.txt"} << 3;
-    QTest::newRow("only the dead mount") << deadFirst << 0;
-}
-
-void tst_threads::hungLooksCountPerFileSystem()
-{
-    QFETCH(QByteArrayList, lines);
-    QFETCH(int, files);
-    QTemporaryDir dir;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
-    for (QByteArray& line : lines)
-        line.replace("%1", QFile::encodeName(dir.path()));
-    const DeadMount dead;
-    const FileHandover handover(lines, {}, dead.looks(itemExists));
-    QCOMPARE(handover.fileCount(), files);
-    // One look hung; the rest on that mount were never tried.
-    QCOMPARE(dead.gate->waitingNow(), 1);
 }
 
 void tst_threads::saveCheckThatDoesNotAnswerWritesNothing()
@@ -242,7 +216,7 @@ void tst_threads::saveCheckThatDoesNotAnswerWritesNothing()
             opened = true;
             return nullptr;
         },
-        dead.looks(targetExists));
+        dead.lookup(targetCheck()));
     QVERIFY(!opened);
     QVERIFY(desktop.yields > 0);
     QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
@@ -281,7 +255,7 @@ void tst_threads::dropOverADeadMountAddsTheRest()
     FolderListModel list;
     FolderListActions actions(desktop, list, QStringLiteral("/opt/scrivlist"),
                               {[] { return QString(); }, [](const QString&) {}, [](PointerState) {},
-                               [](const QString&) {}, dead.looks(isFolder)});
+                               [](const QString&) {}, dead.lookup(folderLookup())});
     StepTrap trap(desktop, Location);
     actions.addDroppedFolders(trap, {QUrl::fromLocalFile(dir.filePath(QStringLiteral("one"))),
                                      QUrl(QStringLiteral("file:///dead/folder")),
@@ -294,13 +268,12 @@ void tst_threads::dropOverADeadMountAddsTheRest()
     QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
-void tst_threads::menuOpensBeforeItsLookAnswers()
+void tst_threads::menuOpensBeforeItsLookupAnswers()
 {
     const DeadMount dead;
-    ContainingFolder folder("/dead/x.txt", dead.looks(itemExists));
+    ContainingFolder folder("/dead/x.txt", dead.lookup(itemLookup()));
     // Offered while unknown; chosen then, it is looked up with the window yielding.
     QVERIFY(folder.offered());
-    QVERIFY(!folder.settled());
     FakeDesktop desktop;
     folder.open(desktop);
     QVERIFY(desktop.yields > 0);

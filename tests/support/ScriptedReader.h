@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Hangs.h"
 #include "SearchHarness.h"
 #include "TestFiles.h"
 #include "search/FolderReader.h"
@@ -9,14 +10,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-// The real reader, except that chosen folders fail with an errno, one
-// folder's listing hangs until released, and listings may take a while that
-// a seed and the path choose, so they finish in a random order.
+// The real reader, except that chosen folders fail with an errno, one folder's listing hangs at a gate until it
+// is released, the listings below a folder take a fixed while, as on a slow share, and listings may take a while
+// that a seed and the path choose, so they finish in a random order.
 class ScriptedReader : public FolderReader {
 public:
     int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override
@@ -29,12 +30,7 @@ public:
         return result;
     }
 
-    void release()
-    {
-        std::lock_guard lock(mutex_);
-        isReleased_ = true;
-        released_.notify_all();
-    }
+    void release() { gate->release(); }
 
     QByteArrayList readPaths() const
     {
@@ -47,6 +43,9 @@ public:
     // Set before a run.
     QHash<QByteArray, int> failures;
     QByteArray hangAt;
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>(); // readers may share one
+    QByteArray slowBelow;
+    std::chrono::milliseconds slowFor{0};
     size_t delaySeed = 0;
     int maxDelayUs = 0;
     std::atomic<bool> hanging{false};
@@ -58,14 +57,16 @@ private:
         if (maxDelayUs > 0)
             std::this_thread::sleep_for(std::chrono::microseconds(qHash(path, delaySeed) % size_t(maxDelayUs)));
         {
-            std::unique_lock lock(mutex_);
+            std::lock_guard lock(mutex_);
             readPaths_ << path;
             if (failures.contains(path))
                 return failures.value(path);
-            if (path == hangAt) {
-                hanging = true;
-                released_.wait(lock, [&] { return isReleased_; });
-            }
+        }
+        if (!slowBelow.isEmpty() && (path == slowBelow || path.startsWith(slowBelow + '/')))
+            std::this_thread::sleep_for(slowFor);
+        if (path == hangAt) {
+            hanging = true;
+            gate->wait();
         }
         const int result = real_.read(folderFd, path, files, subfolders);
         if (path == hangAt)
@@ -78,8 +79,6 @@ private:
     PosixFolderReader real_;
     mutable std::mutex mutex_;
     QByteArrayList readPaths_;
-    std::condition_variable released_;
-    bool isReleased_ = false;
 };
 
 using Harness = SearchHarness<ScriptedReader>;
