@@ -1,18 +1,19 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "AppTitle.h"
-#include "CursorFile.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "FileExists.h"
-#include "Form1Layout.h"
-#include "SettingsStore.h"
-#include "StepTrap.h"
+#include "app/AppTitle.h"
+#include "app/CursorFile.h"
+#include "app/Form1Layout.h"
+#include "app/SettingsStore.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
 #include "folders/ListRemoval.h"
 #include "help/HelpLinks.h"
+#include "io/Lookup.h"
 #include "results/ClipboardCopy.h"
+#include "results/ContainingFolder.h"
 #include "results/FileHandover.h"
 #include "results/ResultExport.h"
 #include "results/ResultFilters.h"
@@ -540,7 +541,7 @@ void Form1::Form_Load()
     trap.step(104, [&] { setWindowIcon(applicationIcon()); });
     trap.step(104, [&] { QCoreApplication::setApplicationName(deriveAppTitle(ProductName)); });
     const QString cursorPath = services_.programFolder + QStringLiteral("/HAND-M.CUR");
-    if (trap.test(106, [&] { return FileExists(cursorPath); }))
+    if (trap.test(106, [&] { return statFinds(QFile::encodeName(cursorPath)); }))
         trap.step(108, [&] { customPointer_ = loadCursorFile(cursorPath); });
     trap.step(110, [&] {
         if (services_.drawOneToHundred() == 7 && !services_.desktop.openExternally(MakerPage))

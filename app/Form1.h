@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PointerState.h"
-#include "Skin.h"
+#include "app/SkinEngine.h"
+#include "common/PointerState.h"
 
 #include <QByteArrayView>
 #include <QCursor>

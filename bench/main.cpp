@@ -6,11 +6,11 @@
 // With --slow-disk-kbps it instead saves 7 MB to a mirror whose writes are
 // slowed to that rate, and reports how long the event loop went unvisited.
 
-#include "Form1.h"
-#include "Measure.h"
-#include "QtDesktop.h"
-#include "SettingsStore.h"
-#include "SyntheticTree.h"
+#include "app/Form1.h"
+#include "app/QtDesktop.h"
+#include "app/SettingsStore.h"
+#include "bench/Measure.h"
+#include "bench/SyntheticTree.h"
 #include "folders/FolderListModel.h"
 #include "io/IoQueue.h"
 #include "results/ResultModel.h"

@@ -1,6 +1,6 @@
-#include "ResultModel.h"
+#include "results/ResultModel.h"
 
-#include "FileHandover.h"
+#include "results/FileHandover.h"
 
 #include <QMimeData>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrimHistory.h"
+#include "results/TrimHistory.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>

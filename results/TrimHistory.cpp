@@ -1,4 +1,4 @@
-#include "TrimHistory.h"
+#include "results/TrimHistory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GrowingArray.h"
+#include "memory/GrowingArray.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "FakeDesktop.h"
+#include "app/CommandLine.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QDir>
 #include <QFile>

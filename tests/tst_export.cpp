@@ -1,12 +1,11 @@
-#include "Failure.h"
-#include "FakeDesktop.h"
-#include "FileExists.h"
-#include "Hangs.h"
-#include "ResultLists.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
 #include "results/ResultExport.h"
 #include "results/ResultModel.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/Hangs.h"
+#include "tests/support/ResultLists.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,7 +156,7 @@ struct Save {
     void answer(const QString& path, bool yes = true)
     {
         desktop.expectSaveFile(path);
-        if (!path.isEmpty() && FileExists(path))
+        if (!path.isEmpty() && statFinds(QFile::encodeName(path)))
             desktop.expectQuestion(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
                                    yes);
     }

@@ -1,8 +1,8 @@
-#include "FakeDesktop.h"
-#include "ResultLists.h"
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 #include "results/ResultExport.h"
 #include "results/ResultModel.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/ResultLists.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "FormFixture.h"
-#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QDir>

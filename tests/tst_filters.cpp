@@ -1,9 +1,9 @@
-#include "FakeDesktop.h"
-#include "PhraseCases.h"
-#include "ResultLists.h"
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/PhraseCases.h"
+#include "tests/support/ResultLists.h"
 
 #include <QtTest>
 

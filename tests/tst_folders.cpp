@@ -1,9 +1,9 @@
-#include "FakeDesktop.h"
-#include "FolderEntries.h"
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/FolderEntries.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
-#include "AppTitle.h"
-#include "Failure.h"
-#include "FormFixture.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
-#include "UnreachableDesktop.h"
+#include "app/AppTitle.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/UnreachableDesktop.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,9 +1,10 @@
-#include "FakeDesktop.h"
-#include "ResultLists.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
+#include "common/StepTrap.h"
+#include "results/ContainingFolder.h"
 #include "results/FileHandover.h"
 #include "results/ResultModel.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/ResultLists.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "Failure.h"
-#include "FakeDesktop.h"
-#include "UnreachableDesktop.h"
+#include "common/Failure.h"
 #include "help/HelpLinks.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/UnreachableDesktop.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "PhraseCases.h"
-#include "ScriptedReader.h"
 #include "search/FolderFeed.h"
-#include "search/ResultLine.h"
+#include "search/FolderLines.h"
+#include "tests/support/PhraseCases.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ScriptedReader.h"
-#include "UniqueFd.h"
+#include "io/UniqueFd.h"
 #include "search/FolderFeed.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "FormFixture.h"
-#include "ResultLists.h"
-#include "Skin.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
+#include "app/SkinEngine.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/ResultLists.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,8 +1,8 @@
-#include "FormFixture.h"
-#include "ResultLists.h"
-#include "TestFiles.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/ResultLists.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QFile>

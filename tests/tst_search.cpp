@@ -1,5 +1,5 @@
-#include "SearchHarness.h"
-#include "TestFiles.h"
+#include "tests/support/SearchHarness.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>

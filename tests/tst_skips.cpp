@@ -1,7 +1,7 @@
-#include "ScriptedReader.h"
 #include "folders/ListRemoval.h"
 #include "search/FolderFeed.h"
 #include "search/SkipRules.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QFile>

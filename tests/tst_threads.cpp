@@ -1,9 +1,10 @@
-#include "Hangs.h"
-#include "ScriptedReader.h"
 #include "folders/FolderListActions.h"
 #include "io/IoQueue.h"
+#include "results/ContainingFolder.h"
 #include "results/FileHandover.h"
 #include "results/ResultExport.h"
+#include "tests/support/Hangs.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "FakeDesktop.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QMimeData>
 #include <QTest>

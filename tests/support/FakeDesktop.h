@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Desktop.h"
+#include "common/Desktop.h"
 
 #include <QByteArrayList>
 #include <QMap>

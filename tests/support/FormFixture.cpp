@@ -1,4 +1,4 @@
-#include "FormFixture.h"
+#include "tests/support/FormFixture.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

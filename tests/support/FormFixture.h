@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FakeDesktop.h"
-#include "FolderEntries.h"
-#include "Form1.h"
-#include "SettingsStore.h"
+#include "app/Form1.h"
+#include "app/SettingsStore.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/FolderEntries.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
-#include "Skin.h"
+#include "app/SkinEngine.h"
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
