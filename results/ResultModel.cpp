@@ -164,6 +164,20 @@ void ResultModel::retainLines(const std::function<bool(QByteArrayView)>& keep)
     trim(std::move(taken));
 }
 
+void ResultModel::hold()
+{
+    ++holds_;
+    if (holds_ == 1)
+        emit heldChanged(true);
+}
+
+void ResultModel::release()
+{
+    --holds_;
+    if (holds_ == 0)
+        emit heldChanged(false);
+}
+
 void ResultModel::setHeaderText(const QString& text)
 {
     header_ = text;

@@ -63,8 +63,8 @@ public:
     // A save or an export holds the list while it writes it: the window then
     // refuses the changes a person may undo on their own (Undo, Redo, the
     // removal of one line), as it does under the busy pointer.
-    void hold() { ++holds_; }
-    void release() { --holds_; }
+    void hold();
+    void release();
     bool isHeld() const { return holds_ > 0; }
 
     void setHeaderText(const QString& text);
@@ -85,6 +85,8 @@ public:
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
 signals:
+    // A save or an export began or ended holding the list.
+    void heldChanged(bool held);
     // An Undo (or a Redo) failed, for want of memory: the step is given up
     // and the list left as it was. Queue the report: the history is still
     // at work when this is emitted.

@@ -22,11 +22,11 @@ struct MenuFixture : ShownForm {
     // A search for "a.txt" in the result form of that option button.
     void search(int option)
     {
-        form->findChild<QRadioButton*>(QStringLiteral("Option%1").arg(option))->setChecked(true);
+        control<QRadioButton>(QStringLiteral("Option%1").arg(option))->setChecked(true);
         form->folderList().append(walked.path());
-        form->Text1->setText(QStringLiteral("a.txt"));
+        control<QLineEdit>(QStringLiteral("Text1"))->setText(QStringLiteral("a.txt"));
         desktop.expectMessage(QStringLiteral("Done."));
-        form->PushButton1->click();
+        control<QPushButton>(QStringLiteral("PushButton1"))->click();
     }
 
     QTemporaryDir walked;
@@ -41,6 +41,8 @@ private slots:
     void menuItemsInOrder();
     void menuOpens_data();
     void menuOpens();
+    void listKeysRestWhileItsMenuIsOpen_data();
+    void listKeysRestWhileItsMenuIsOpen();
     void itemsAreChosenByKeyboard_data();
     void itemsAreChosenByKeyboard();
     void openContainingFolder_data();
@@ -106,6 +108,35 @@ void tst_menus::menuOpens()
     QCOMPARE(menus.menuOf(list)->isVisible(), opens);
     QCOMPARE(menus.menuOf(3 - list)->isVisible(), false);
     menus.menuOf(list)->hide();
+    QVERIFY2(menus.desktop.problems().isEmpty(), qPrintable(menus.desktop.problems().join('\n')));
+}
+
+void tst_menus::listKeysRestWhileItsMenuIsOpen_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::newRow("folder list") << 1;
+    QTest::newRow("result list") << 2;
+}
+
+// The list keeps the focus beneath its open menu, but the keys are the menu's then.
+void tst_menus::listKeysRestWhileItsMenuIsOpen()
+{
+    QFETCH(int, list);
+    MenuFixture menus;
+    menus.search(1);
+    QTableView* view = menus.list(list);
+    view->selectRow(0);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Menu);
+    QMenu* menu = menus.menuOf(list);
+    QVERIFY(menu->isVisible());
+    const QPoint at = menu->pos();
+    for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Menu})
+        QTest::keyClick(menu, key);
+    QVERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), at);
+    QCOMPARE(view->model()->rowCount(), 1);
+    menu->hide();
     QVERIFY2(menus.desktop.problems().isEmpty(), qPrintable(menus.desktop.problems().join('\n')));
 }
 
@@ -196,13 +227,13 @@ void tst_menus::openContainingFolder()
 void tst_menus::resultLinesAreDraggedAsCopies()
 {
     MenuFixture menus;
-    QTableView* results = menus.form->ListView2;
+    QTableView* results = controlOf<QTableView>(*menus.form, "ListView2");
     QVERIFY(results->dragEnabled());
     QCOMPARE(results->dragDropMode(), QAbstractItemView::DragOnly);
     QCOMPARE(results->defaultDropAction(), Qt::CopyAction);
     QCOMPARE(results->model()->supportedDragActions(), Qt::DropActions(Qt::CopyAction));
     // Folders are still dropped onto the folder list, and nothing onto the results.
-    QVERIFY(menus.form->ListView1->acceptDrops());
+    QVERIFY(controlOf<QTableView>(*menus.form, "ListView1")->acceptDrops());
     QVERIFY(!results->acceptDrops());
 }
 
