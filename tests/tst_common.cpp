@@ -38,7 +38,6 @@ void tst_common::trapReportsEachFailingStepInOrder()
     QVERIFY(errors[0].contains(QStringLiteral("at line 100\r\r")));
     QVERIFY(errors[1].startsWith(QStringLiteral("second\r\n")));
     QVERIFY(errors[1].contains(QStringLiteral("at line 104\r\r")));
-    QVERIFY(desktop.problems().isEmpty());
 }
 
 void tst_common::trapRunsTheBranchOfAFailedTest()
@@ -48,7 +47,6 @@ void tst_common::trapRunsTheBranchOfAFailedTest()
     StepTrap trap(desktop, TrapLocation);
     QVERIFY(trap.test(142, []() -> bool { throw Failure(QStringLiteral("Type mismatch")); }));
     QVERIFY(!trap.test(146, [] { return false; }));
-    QVERIFY(desktop.problems().isEmpty());
 }
 
 void tst_common::trapReportsTheCallingStepOfANestedFailure()

@@ -113,7 +113,6 @@ void tst_copy::copiesTickedLines()
     QCOMPARE(desktop.clipboard, std::optional<QString>(clipboard));
     QCOMPARE(desktop.clearAttempts, attempts);
     QCOMPARE(desktop.setAttempts, attempts);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 void tst_copy::editWhileCopyingGivesTheListOfOneMomentOrFails_data()
@@ -157,7 +156,6 @@ void tst_copy::editWhileCopyingGivesTheListOfOneMomentOrFails()
 
     QCOMPARE(desktop.clipboard, std::optional<QString>(clipboard));
     QCOMPARE(desktop.clearAttempts + desktop.setAttempts, fails ? 0 : 2);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 QTEST_MAIN(tst_copy)

@@ -45,7 +45,6 @@ void tst_help::helpAndCompanionPage()
     else
         help ? showHelp(*fake) : openCompanionToolPage(*fake);
     QCOMPARE(fake->opened, opened);
-    QVERIFY2(fake->problems().isEmpty(), qPrintable(fake->problems().join('\n')));
     QCOMPARE(fake->shown().size(), help && desktop != 2 ? 1 : 0);
 }
 

