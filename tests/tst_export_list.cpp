@@ -38,8 +38,8 @@ struct Export {
     void run(const ReplacingFileOpener& open = openReplacingFile)
     {
         StepTrap trap(desktop, Location);
-        exportList(
-            trap, desktop, list, [this](PointerState pointer) { pointers << pointer; }, open);
+        const auto notePointer = [this](PointerState pointer) { pointers << pointer; };
+        exportList(trap, desktop, list, notePointer, open);
     }
 
     QTemporaryDir folder;
