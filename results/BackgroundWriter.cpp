@@ -180,12 +180,12 @@ void BackgroundWriter::State::startWriting(const std::shared_ptr<State>& self)
     if (writing || finished || !opened || !work || !file || !lane)
         return;
     writing = true;
-    if (const int error = IoQueue::instance().submit(std::make_shared<WriteFile>(self), *lane)) {
+    if (const int error = IoQueue::instance().submit(std::make_shared<WriteFile>(self), lane)) {
         // Its file system does not answer: the file is left to it, since dropping it would hang as well.
         writing = false;
         fail(std::make_exception_ptr(Failure::fromErrno(error, path)));
         finished = true;
-        static_cast<void>(file.release());
+        [[maybe_unused]] const ReplacingFile* const leftToItsFileSystem = file.release();
     }
 }
 

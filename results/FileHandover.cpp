@@ -65,8 +65,8 @@ void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list
             if (list.isChecked(line))
                 ticked << list.lineBytes(line).toByteArray();
         // Each line costs a lookup on the disk; the window goes on meanwhile.
-        handover.emplace(
-            ticked, [&desktop] { desktop.yieldToEventLoop(); }, lookup);
+        const auto keepWindowLive = [&desktop] { desktop.yieldToEventLoop(); };
+        handover.emplace(ticked, keepWindowLive, lookup);
     });
     if (trap.test(102, [&] { return !handover || handover->fileCount() == 0; })) {
         trap.step(104, [&] {

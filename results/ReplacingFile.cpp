@@ -72,6 +72,21 @@ int lockWholeFile(int fd, short type)
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
 }
 
+// Failures here show again in the flush that follows, which reports them.
+void flushInPieces(int fd, off_t bytes)
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    for (off_t at = 0; at < bytes; at += FlushPieceBytes) {
+        static_cast<void>(::sync_file_range(
+            fd, at, FlushPieceBytes, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER));
+        IoQueue::callReturned();
+    }
+#else
+    Q_UNUSED(fd)
+    Q_UNUSED(bytes)
+#endif
+}
+
 class SavedFile : public ReplacingFile {
 public:
     SavedFile(const QString& path, TemporaryFile kind) : path_(path)
@@ -133,15 +148,7 @@ public:
 
     void commit() override
     {
-#ifdef SYNC_FILE_RANGE_WRITE
-        // Failures here show again in the flush that follows, which reports them.
-        for (off_t at = 0; at < written_; at += FlushPieceBytes) {
-            static_cast<void>(
-                ::sync_file_range(fd_.get(), at, FlushPieceBytes,
-                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER));
-            IoQueue::callReturned();
-        }
-#endif
+        flushInPieces(fd_.get(), written_);
         if (::fdatasync(fd_.get()) != 0)
             fail(errno);
         if (partialName_.isEmpty()) {
@@ -218,15 +225,9 @@ private:
         fail(EEXIST);
     }
 
-    QByteArray partialName(int slot) const
-    {
-        return partialStem_ + QByteArray::number(slot);
-    }
+    QByteArray partialName(int slot) const { return partialStem_ + QByteArray::number(slot); }
 
-    [[noreturn]] void fail(int error) const
-    {
-        throw Failure::fromErrno(error, path_);
-    }
+    [[noreturn]] void fail(int error) const { throw Failure::fromErrno(error, path_); }
 
     QString path_;
     QByteArray target_;
