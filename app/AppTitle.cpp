@@ -1,6 +1,6 @@
-#include "AppTitle.h"
+#include "app/AppTitle.h"
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 QString deriveAppTitle(const QString& productName)
 {

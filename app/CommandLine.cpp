@@ -1,7 +1,7 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
-#include "Desktop.h"
-#include "Paths.h"
+#include "common/Desktop.h"
+#include "text/Paths.h"
 
 #include <QDir>
 #include <QFile>

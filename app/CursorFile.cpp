@@ -1,6 +1,6 @@
-#include "CursorFile.h"
+#include "app/CursorFile.h"
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 #include <QBuffer>
 #include <QFile>

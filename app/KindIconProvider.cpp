@@ -1,4 +1,4 @@
-#include "KindIconProvider.h"
+#include "app/KindIconProvider.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
-#include "QtDesktop.h"
+#include "app/QtDesktop.h"
 
-#include "Paths.h"
-#include "SaveFileDialog.h"
+#include "app/SaveFileDialog.h"
+#include "text/Paths.h"
 
 #include <QApplication>
 #include <QClipboard>

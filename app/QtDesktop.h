@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Desktop.h"
-#include "KindIconProvider.h"
+#include "app/KindIconProvider.h"
+#include "common/Desktop.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "SearchesOnDock.h"
+#include "app/SearchesOnDock.h"
 
-#include "Form1.h"
+#include "app/Form1.h"
 #include "dock/LauncherBadge.h"
 #include "results/ResultModel.h"
 

@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,9 +1,8 @@
-#include "CommandLine.h"
-#include "Form1.h"
-#include "Paths.h"
-#include "QtDesktop.h"
-#include "SearchesOnDock.h"
-#include "SettingsStore.h"
+#include "app/CommandLine.h"
+#include "app/Form1.h"
+#include "app/QtDesktop.h"
+#include "app/SearchesOnDock.h"
+#include "app/SettingsStore.h"
 #include "dock/LauncherBadge.h"
 #include "dock/SessionBusSignals.h"
 #include "folders/FolderListModel.h"
@@ -82,7 +81,7 @@ int main(int argc, char* argv[])
         const StartFolders start = sortStartFolders(command.folders, workingFolder(), StartFolderPatience);
         QtDesktop desktop;
         SettingsStore settings;
-        Form1 form(Form1Services{desktop, settings, programFolder(), drawOneToHundred});
+        Form1 form(Form1Services{desktop, settings, QCoreApplication::applicationDirPath(), drawOneToHundred});
         desktop.setOwner(&form);
         SessionBusSignals bus;
         LauncherBadge badge(bus, QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName()),

@@ -1,4 +1,4 @@
-#include "Failure.h"
+#include "common/Failure.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 
-#include "Desktop.h"
-#include "Failure.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
 
 #include <exception>
 #include <new>

@@ -1,6 +1,6 @@
-#include "LauncherBadge.h"
+#include "dock/LauncherBadge.h"
 
-#include "SignalSink.h"
+#include "dock/SignalSink.h"
 
 #include <QDBusMessage>
 #include <QVariantMap>

@@ -1,4 +1,4 @@
-#include "SessionBusSignals.h"
+#include "dock/SessionBusSignals.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

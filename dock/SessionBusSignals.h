@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SignalSink.h"
+#include "dock/SignalSink.h"
 
 // Signals on the session bus. Without a bus they go nowhere, silently; a
 // signal has no answer, so sending never waits for whoever listens.

@@ -1,10 +1,10 @@
-#include "FolderListActions.h"
+#include "folders/FolderListActions.h"
 
-#include "Desktop.h"
-#include "FolderListModel.h"
-#include "Paths.h"
-#include "SkipEntries.h"
-#include "StepTrap.h"
+#include "common/Desktop.h"
+#include "common/StepTrap.h"
+#include "folders/FolderListModel.h"
+#include "folders/SkipEntries.h"
+#include "text/Paths.h"
 
 #include <QFile>
 

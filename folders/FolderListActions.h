@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PointerState.h"
+#include "common/PointerState.h"
 #include "io/Lookup.h"
 
 #include <QList>

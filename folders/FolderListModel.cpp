@@ -1,4 +1,4 @@
-#include "FolderListModel.h"
+#include "folders/FolderListModel.h"
 
 FolderListModel::FolderListModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -1,4 +1,4 @@
-#include "ListRemoval.h"
+#include "folders/ListRemoval.h"
 
 #include <QItemSelectionModel>
 

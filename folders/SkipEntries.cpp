@@ -1,7 +1,7 @@
-#include "SkipEntries.h"
+#include "folders/SkipEntries.h"
 
-#include "FolderListModel.h"
-#include "Paths.h"
+#include "folders/FolderListModel.h"
+#include "text/Paths.h"
 
 namespace {
 

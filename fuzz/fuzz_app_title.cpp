@@ -1,6 +1,6 @@
-#include "AppTitle.h"
-#include "Failure.h"
-#include "FuzzCheck.h"
+#include "app/AppTitle.h"
+#include "common/Failure.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <QLatin1Char>
 #include <QString>

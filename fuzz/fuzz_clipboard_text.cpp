@@ -1,5 +1,5 @@
-#include "Failure.h"
-#include "FuzzCheck.h"
+#include "common/Failure.h"
+#include "fuzz/FuzzCheck.h"
 #include "results/ClipboardText.h"
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
-#include "FuzzCheck.h"
-#include "Paths.h"
+#include "fuzz/FuzzCheck.h"
+#include "text/Paths.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "Failure.h"
-#include "FuzzCheck.h"
-#include "Paths.h"
+#include "common/Failure.h"
+#include "fuzz/FuzzCheck.h"
+#include "text/Paths.h"
 
 #include <QByteArray>
 #include <QString>

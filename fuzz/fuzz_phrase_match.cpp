@@ -1,5 +1,5 @@
-#include "FuzzCheck.h"
-#include "TextMatch.h"
+#include "fuzz/FuzzCheck.h"
+#include "text/PhraseMatcher.h"
 
 #include <QByteArray>
 #include <QString>

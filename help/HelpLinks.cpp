@@ -1,6 +1,6 @@
-#include "HelpLinks.h"
+#include "help/HelpLinks.h"
 
-#include "Desktop.h"
+#include "common/Desktop.h"
 
 void showHelp(Desktop& desktop)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/MountTable.h"
+#include "io/PathResolution.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "io/IoQueue.h"
-#include "io/MountTable.h"
+#include "io/PathResolution.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
-#include "BackgroundWriter.h"
+#include "results/BackgroundWriter.h"
 
-#include "Desktop.h"
-#include "Failure.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
 #include "io/IoQueue.h"
 #include "io/PathRequest.h"
 

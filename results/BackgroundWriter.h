@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReplacingFile.h"
+#include "results/ReplacingFile.h"
 
 #include <QByteArray>
 

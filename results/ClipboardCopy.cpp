@@ -1,8 +1,9 @@
-#include "ClipboardCopy.h"
+#include "results/ClipboardCopy.h"
 
-#include "Desktop.h"
-#include "ResultModel.h"
-#include "StepTrap.h"
+#include "common/Desktop.h"
+#include "common/StepTrap.h"
+#include "results/ClipboardText.h"
+#include "results/ResultListCopySource.h"
 
 #include <exception>
 #include <functional>
@@ -28,16 +29,6 @@ bool tryRepeatedly(const std::function<bool()>& attempt)
 }
 
 } // namespace
-
-ResultListCopySource::ResultListCopySource(ResultModel& list)
-    : lines_(list, ListReading::Hold::No), ticks_(list.ticks())
-{
-}
-
-QString ResultListCopySource::cell(qsizetype row, int) const
-{
-    return QString::fromUtf8(lines_.lineBytes(row));
-}
 
 void ClearClipboard(Desktop& desktop)
 {

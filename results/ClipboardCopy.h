@@ -1,32 +1,11 @@
 #pragma once
 
-#include "ClipboardText.h"
-#include "ListReading.h"
-
-#include <cstdint>
-#include <vector>
+#include "results/CopySource.h"
 
 class Desktop;
 class QMimeData;
 class ResultModel;
 class StepTrap;
-
-// The result list as the copy reads it: one column, the line's text, and
-// the lines and ticks as they were when it was made. A person may trim the
-// list during the copy, which then fails rather than mix two lists.
-class ResultListCopySource : public CopySource {
-public:
-    explicit ResultListCopySource(ResultModel& list);
-
-    qsizetype rowCount() const override { return lines_.lineCount(); }
-    int columnCount() const override { return 1; }
-    QString cell(qsizetype row, int column) const override;
-    bool isTicked(qsizetype row) const override { return ticks_[static_cast<size_t>(row)] != 0; }
-
-private:
-    ListReading lines_;
-    std::vector<std::uint8_t> ticks_;
-};
 
 // Empty the clipboard, or place a text or data on it, trying up to 1000
 // times. They never fail; the setters tell whether it was placed.

@@ -1,7 +1,7 @@
-#include "ClipboardText.h"
+#include "results/ClipboardText.h"
 
-#include "LargePages.h"
-#include "LineGone.h"
+#include "memory/LargePages.h"
+#include "results/LineGone.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,18 +1,10 @@
 #pragma once
 
+#include "results/CopySource.h"
+
 #include <QString>
 
 #include <functional>
-
-// A table of cells as the copy reads it: rows with a tick, columns of text.
-class CopySource {
-public:
-    virtual ~CopySource() = default;
-    virtual qsizetype rowCount() const = 0;
-    virtual int columnCount() const = 0;
-    virtual QString cell(qsizetype row, int column) const = 0;
-    virtual bool isTicked(qsizetype row) const = 0;
-};
 
 // The clipboard text of the ticked rows, one per line ending in CR LF: every
 // cell padded with spaces to the widest cell of its column over all rows,

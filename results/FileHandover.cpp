@@ -1,13 +1,12 @@
-#include "FileHandover.h"
+#include "results/FileHandover.h"
 
-#include "ClipboardCopy.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "Paths.h"
-#include "ResultModel.h"
-#include "StepTrap.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
+#include "results/ClipboardCopy.h"
+#include "results/ResultModel.h"
+#include "text/Paths.h"
 
-#include <QMetaObject>
 #include <QMimeData>
 
 #include <optional>
@@ -18,12 +17,6 @@ const QString UriListFormat = QStringLiteral("text/uri-list");
 // What GNOME-family file managers read for a paste: "copy" or "cut", then the URLs.
 const QString CopiedFilesFormat = QStringLiteral("x-special/gnome-copied-files");
 
-// A name never holds a NUL, so a line with one names nothing.
-bool mayNameItem(QByteArrayView line)
-{
-    return line.startsWith(NativeSeparator) && !line.contains('\0');
-}
-
 } // namespace
 
 FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void()>& whileWaiting,
@@ -31,13 +24,13 @@ FileHandover::FileHandover(const QByteArrayList& lines, const std::function<void
 {
     std::vector<QByteArray> paths;
     for (const QByteArray& line : lines)
-        if (mayNameItem(line))
+        if (isItemPath(line))
             paths.push_back(line);
     const std::vector<bool> exists = lookUp(paths, lookup, whileWaiting);
     std::size_t path = 0;
     for (const QByteArray& line : lines) {
         texts_ << QString::fromUtf8(line);
-        if (!mayNameItem(line) || !exists[path++])
+        if (!isItemPath(line) || !exists[path++])
             continue;
         const QByteArray url = localFileUrl(line);
         uriList_ += url + "\r\n";
@@ -61,37 +54,6 @@ std::unique_ptr<QMimeData> FileHandover::pasteData() const
     if (fileCount_ > 0)
         data->setData(CopiedFilesFormat, "copy" + copiedFiles_);
     return data;
-}
-
-ContainingFolder::ContainingFolder(QByteArrayView line, const LookupOptions& lookup) : line_(line.toByteArray())
-{
-    if (mayNameItem(line_))
-        lookup_ = std::make_unique<Lookup>(std::vector<QByteArray>{line_}, lookup);
-}
-
-void ContainingFolder::whenSettled(QObject* context, std::function<void()> then)
-{
-    if (lookup_)
-        lookup_->whenSettled(context, std::move(then));
-    else
-        QMetaObject::invokeMethod(context, std::move(then), Qt::QueuedConnection);
-}
-
-bool ContainingFolder::offered()
-{
-    if (!lookup_)
-        return false;
-    const Lookup::Answer answer = lookup_->answer(0);
-    return answer == Lookup::Answer::Pending || answer == Lookup::Answer::Found;
-}
-
-void ContainingFolder::open(Desktop& desktop)
-{
-    if (!lookup_)
-        return;
-    lookup_->await([&desktop] { desktop.yieldToEventLoop(); });
-    if (lookup_->answer(0) == Lookup::Answer::Found)
-        desktop.showInFileManager(line_);
 }
 
 void copyTickedAsFiles(StepTrap& trap, Desktop& desktop, const ResultModel& list, const LookupOptions& lookup)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 // Long work on the list yields to the event loop, where a line can be
 // removed; reading it afterwards fails with this.

@@ -1,7 +1,7 @@
-#include "ListReading.h"
+#include "results/ListReading.h"
 
-#include "LineGone.h"
-#include "ResultModel.h"
+#include "results/LineGone.h"
+#include "results/ResultModel.h"
 
 ListReading::ListReading(ResultModel& list, Hold hold)
     : list_(list), hold_(hold), count_(list.lineCount()), revision_(list.revision())

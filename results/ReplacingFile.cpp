@@ -1,7 +1,8 @@
-#include "ReplacingFile.h"
+#include "results/ReplacingFile.h"
 
-#include "Failure.h"
+#include "common/Failure.h"
 #include "io/IoQueue.h"
+#include "io/UniqueFd.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -86,30 +87,6 @@ void flushInPieces(int fd, off_t bytes)
 #endif
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept
-    {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 class SavedFile : public ReplacingFile {
 public:
     SavedFile(const QString& path, TemporaryFile kind) : path_(path)
@@ -136,7 +113,7 @@ public:
         removeStalePartials();
         if (kind == TemporaryFile::UnnamedWhereOffered)
             openUnnamed(folder);
-        if (!fd_.valid())
+        if (!fd_)
             openNamed();
         // Some file systems keep no permissions; the save goes on without.
         if (replacing)
@@ -196,15 +173,15 @@ private:
                 fail(errno);
             return;
         }
-        fd_ = Descriptor(fd);
+        fd_ = UniqueFd(fd);
         lockWholeFile(fd_.get(), F_WRLCK);
     }
 
     void openNamed()
     {
         partialName_ = takeFreeSlot([this](const QByteArray& name) {
-            Descriptor created(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!created.valid())
+            UniqueFd created(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!created)
                 return errno;
             // Refused: another save found it unlocked, took it for stale and
             // removes it. A file system without locks still saves.
@@ -223,10 +200,10 @@ private:
     {
         for (int slot = 1; slot <= PartialSlots; ++slot) {
             const QByteArray name = partialName(slot);
-            const Descriptor stale(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            const UniqueFd stale(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
             struct stat opened = {};
             struct stat named = {};
-            if (stale.valid() && ::fstat(stale.get(), &opened) == 0 && S_ISREG(opened.st_mode)
+            if (stale && ::fstat(stale.get(), &opened) == 0 && S_ISREG(opened.st_mode)
                 && lockWholeFile(stale.get(), F_RDLCK) == 0 && ::lstat(name.constData(), &named) == 0
                 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
                 ::unlink(name.constData());
@@ -256,7 +233,7 @@ private:
     QByteArray target_;
     QByteArray partialStem_;
     QByteArray partialName_; // empty while the file has no name
-    Descriptor fd_;
+    UniqueFd fd_;
     off_t written_ = 0;
 };
 

@@ -1,10 +1,10 @@
-#include "ResultExport.h"
+#include "results/ResultExport.h"
 
-#include "BackgroundWriter.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "ListReading.h"
-#include "StepTrap.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
+#include "results/BackgroundWriter.h"
+#include "results/ListReading.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PointerState.h"
-#include "ReplacingFile.h"
+#include "common/PointerState.h"
 #include "io/Lookup.h"
+#include "results/ReplacingFile.h"
 
 #include <chrono>
 

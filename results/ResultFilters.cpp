@@ -1,9 +1,9 @@
-#include "ResultFilters.h"
+#include "results/ResultFilters.h"
 
-#include "Desktop.h"
-#include "ResultModel.h"
-#include "StepTrap.h"
-#include "TextMatch.h"
+#include "common/Desktop.h"
+#include "common/StepTrap.h"
+#include "results/ResultModel.h"
+#include "text/PhraseMatcher.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
-#include "ResultModel.h"
+#include "results/ResultModel.h"
 
-#include "FileHandover.h"
+#include "results/FileHandover.h"
+#include "results/TrimStep.h"
 
 #include <QMimeData>
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -16,7 +18,7 @@ constexpr int BatchIntervalMs = 100;
 
 } // namespace
 
-ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent)
+ResultModel::ResultModel(QObject* parent, HistoryBounds bounds) : QAbstractTableModel(parent), history_(bounds)
 {
     batchTimer_.setSingleShot(true);
     batchTimer_.setInterval(BatchIntervalMs);
@@ -97,12 +99,12 @@ void ResultModel::showPendingLines()
     endInsertRows();
 }
 
-void ResultModel::changeLines(bool inserts, const std::function<void(const AboutToChange&)>& change)
+void ResultModel::changeLines(bool inserts, const std::function<void(LineStore& lines, const AboutToChange&)>& change)
 {
     showPendingLines();
     bool began = false;
     bool oneRow = false;
-    change([&](const LineRuns& runs) {
+    change(lines_, [&](const LineRuns& runs) {
         began = true;
         // While every line is shown a line's place is its row.
         oneRow = runs.size() == 1 && runs.front().count == 1 && lineCount() < std::numeric_limits<int>::max();
@@ -128,8 +130,11 @@ void ResultModel::changeLines(bool inserts, const std::function<void(const About
 
 void ResultModel::trim(LineRuns runs)
 {
-    changeLines(false,
-                [&](const AboutToChange& aboutToChange) { history_.trim(lines_, std::move(runs), aboutToChange); });
+    if (runs.empty())
+        return;
+    auto step = std::make_unique<TrimStep>(*this, std::move(runs));
+    step->make();
+    history_.push(std::move(step));
 }
 
 void ResultModel::removeLine(qsizetype line)
@@ -159,14 +164,18 @@ void ResultModel::retainLines(const std::function<bool(QByteArrayView)>& keep)
     trim(std::move(taken));
 }
 
-void ResultModel::undo()
+void ResultModel::hold()
 {
-    changeLines(true, [&](const AboutToChange& aboutToChange) { history_.undo(lines_, aboutToChange); });
+    ++holds_;
+    if (holds_ == 1)
+        emit heldChanged(true);
 }
 
-void ResultModel::redo()
+void ResultModel::release()
 {
-    changeLines(false, [&](const AboutToChange& aboutToChange) { history_.redo(lines_, aboutToChange); });
+    --holds_;
+    if (holds_ == 0)
+        emit heldChanged(false);
 }
 
 void ResultModel::setHeaderText(const QString& text)

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "TrimHistory.h"
+#include "results/LineRuns.h"
+#include "results/LineStore.h"
+#include "results/ListHistory.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -20,11 +23,12 @@ enum class TickChange { TickAll, UntickAll, InvertTicks };
 // byte buffer plus an end offset and a check byte per line, so a million
 // lines cost little more than their text. Appends reach attached views in
 // batches; every other change first brings the views up to date. Each
-// removal of lines is a trim that can be undone and redone; ticks are not.
+// removal of lines is a trim, a step of the list's history that can be undone
+// and redone; ticks are not.
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ResultModel(QObject* parent = nullptr);
+    explicit ResultModel(QObject* parent = nullptr, HistoryBounds bounds = {});
 
     // Lines held, including those not yet shown.
     qsizetype lineCount() const { return static_cast<qsizetype>(lines_.count()); }
@@ -45,10 +49,11 @@ public:
 
     // The most recent trim not undone comes back, lines at their places with
     // their ticks, before any appended since; Redo takes it again.
-    bool canUndo() const { return history_.canUndo(); }
-    bool canRedo() const { return history_.canRedo(); }
-    void undo();
-    void redo();
+    bool canUndo() const { return history_.stack().canUndo(); }
+    bool canRedo() const { return history_.stack().canRedo(); }
+    void undo() { history_.stack().undo(); }
+    void redo() { history_.stack().redo(); }
+    ListHistory& history() { return history_; }
 
     // Goes up with every change that moves or removes lines: the trims, Undo
     // and Redo. Lines appended at the end and ticks leave it as it is.
@@ -58,8 +63,8 @@ public:
     // A save or an export holds the list while it writes it: the window then
     // refuses the changes a person may undo on their own (Undo, Redo, the
     // removal of one line), as it does under the busy pointer.
-    void hold() { ++holds_; }
-    void release() { --holds_; }
+    void hold();
+    void release();
     bool isHeld() const { return holds_ > 0; }
 
     void setHeaderText(const QString& text);
@@ -79,16 +84,27 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
+signals:
+    // A save or an export began or ended holding the list.
+    void heldChanged(bool held);
+    // An Undo (or a Redo) failed, for want of memory: the step is given up
+    // and the list left as it was. Queue the report: the history is still
+    // at work when this is emitted.
+    void stepFailed(bool undoing, std::exception_ptr failure);
+
 private:
+    friend class ListStep;
+
     // line as an index into the storage; throws std::out_of_range for no line.
     size_t checkedPosition(qsizetype line) const;
-    // Runs a change of the lines through the history and tells the views:
-    // one line's row by itself, more in one reset.
-    void changeLines(bool inserts, const std::function<void(const AboutToChange&)>& change);
+    // Runs a change of the lines and tells the views: one line's row by
+    // itself, more in one reset. Only the history's steps change lines.
+    void changeLines(bool inserts, const std::function<void(LineStore& lines, const AboutToChange&)>& change);
+    // A trim that removes nothing is no step, and leaves Redo as it was.
     void trim(LineRuns runs);
 
     LineStore lines_;
-    TrimHistory history_;
+    ListHistory history_; // after the lines, for its steps to give their blocks back on the way out
     std::uint64_t revision_ = 0;
     int holds_ = 0;
     int shownRows_ = 0;

@@ -1,7 +1,7 @@
-#include "FolderFeed.h"
+#include "search/FolderFeed.h"
 
-#include "Paths.h"
-#include "TreeLister.h"
+#include "search/TreeLister.h"
+#include "text/Paths.h"
 
 #include <mutex>
 #include <utility>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FolderReader.h"
-#include "NameList.h"
-#include "SkipRules.h"
+#include "search/FolderReader.h"
+#include "search/NameList.h"
+#include "search/SkipRules.h"
 
 #include <QByteArray>
 

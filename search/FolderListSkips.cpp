@@ -1,8 +1,8 @@
-#include "FolderListSkips.h"
+#include "search/FolderListSkips.h"
 
-#include "FolderFeed.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
+#include "search/FolderFeed.h"
 
 #include <QFile>
 

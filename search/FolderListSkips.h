@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SkipRules.h"
+#include "search/SkipRules.h"
 
 class FolderListModel;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NameList.h"
+#include "search/NameList.h"
 
 #include <QByteArray>
 
@@ -16,11 +16,4 @@ public:
     // folder's path for messages; the folder itself is folderFd, freshly
     // opened: it is read from its start, once, and stays open for the caller.
     virtual int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) = 0;
-};
-
-// Reads with the system's directory calls, asking for an entry's type only
-// when the file system does not report it.
-class PosixFolderReader : public FolderReader {
-public:
-    int read(int folderFd, const QByteArray& path, NameList& files, NameList& subfolders) override;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PointerState.h"
+#include "common/PointerState.h"
 
-#include "ResultLine.h"
+#include "search/ResultForm.h"
 
 #include <QString>
 

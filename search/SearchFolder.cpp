@@ -1,11 +1,12 @@
-#include "SearchFolder.h"
+#include "search/SearchFolder.h"
 
-#include "Desktop.h"
-#include "Failure.h"
-#include "SearchControls.h"
-#include "TextMatch.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "search/FolderLines.h"
+#include "search/SearchControls.h"
+#include "text/PhraseMatcher.h"
 
 #include <QFile>
 

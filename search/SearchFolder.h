@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FolderFeed.h"
-#include "FolderReader.h"
-#include "ResultLine.h"
-#include "SkipRules.h"
+#include "search/FolderFeed.h"
+#include "search/FolderReader.h"
+#include "search/ResultForm.h"
+#include "search/SkipRules.h"
 
 #include <QByteArray>
 #include <QString>

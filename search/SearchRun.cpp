@@ -1,14 +1,14 @@
-#include "SearchRun.h"
+#include "search/SearchRun.h"
 
-#include "Desktop.h"
-#include "Failure.h"
-#include "FolderListSkips.h"
-#include "SearchFolder.h"
-#include "StepTrap.h"
-#include "TextMatch.h"
+#include "common/Desktop.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
 #include "results/ResultModel.h"
+#include "search/FolderListSkips.h"
+#include "search/SearchFolder.h"
+#include "text/PhraseMatcher.h"
 
 #include <algorithm>
 #include <optional>

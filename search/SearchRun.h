@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FolderReader.h"
-#include "SearchControls.h"
+#include "search/PosixFolderReader.h"
+#include "search/SearchControls.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "SkipRules.h"
+#include "search/SkipRules.h"
 
-#include "Paths.h"
+#include "text/Paths.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "TreeLister.h"
+#include "search/TreeLister.h"
 
-#include "Paths.h"
 #include "io/PathRequest.h"
+#include "text/Paths.h"
 
 #include <algorithm>
 #include <cerrno>

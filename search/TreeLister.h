@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FolderFeed.h"
-#include "SkipRules.h"
-#include "UniqueFd.h"
 #include "io/IoQueue.h"
+#include "io/UniqueFd.h"
+#include "search/FolderFeed.h"
+#include "search/SkipRules.h"
 
 #include <QByteArray>
 

@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "FakeDesktop.h"
+#include "app/CommandLine.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,7 +189,6 @@ void tst_commandline::notFoldersBoxFitsAnyNumber()
 
     reportNotFolders(desktop, paths);
 
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
     QCOMPARE(desktop.shown().constLast().details, details);
 }
 

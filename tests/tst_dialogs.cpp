@@ -1,6 +1,6 @@
-#include "CommandLine.h"
-#include "KindIconProvider.h"
-#include "QtDesktop.h"
+#include "app/CommandLine.h"
+#include "app/KindIconProvider.h"
+#include "app/QtDesktop.h"
 
 #include <QApplication>
 #include <QFileDialog>

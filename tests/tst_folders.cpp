@@ -1,42 +1,11 @@
-#include "FakeDesktop.h"
-#include "FolderEntries.h"
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListActions.h"
 #include "folders/FolderListModel.h"
 #include "folders/SkipEntries.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/FolderHarness.h"
 
 #include <QtTest>
-
-namespace {
-
-const QString Location = QStringLiteral("in Tests.Handler ");
-
-// The folder-list actions over a stored last folder, a pointer and a phrase
-// box of plain values, in a program folder of their own.
-struct FolderHarness {
-    explicit FolderHarness(QString* storedLastFolder = nullptr)
-        : lastFolder(storedLastFolder ? *storedLastFolder : ownLastFolder),
-          actions(desktop, list, programFolder,
-                  FolderListHooks{[this] { return lastFolder; }, [this](const QString& folder) { lastFolder = folder; },
-                                  [this](PointerState state) { pointer = state; },
-                                  [this](const QString& text) { phrase = text; }})
-    {
-    }
-
-    QStringList entries() const { return folderEntries(list); }
-
-    FakeDesktop desktop;
-    FolderListModel list;
-    QString programFolder = QStringLiteral("/opt/scrivlist");
-    QString ownLastFolder;
-    QString& lastFolder;
-    PointerState pointer = PointerState::Arrow;
-    QString phrase = QStringLiteral(".doc");
-    StepTrap trap{desktop, Location};
-    FolderListActions actions;
-};
-
-} // namespace
 
 class tst_folders : public QObject {
     Q_OBJECT
@@ -93,7 +62,6 @@ void tst_folders::pickedFolder()
     QCOMPARE(folders.desktop.lastPickFolderInitial, QStringLiteral("/srv"));
     QCOMPARE(folders.lastFolder, lastFolder);
     QCOMPARE(folders.pointer, pointer);
-    QVERIFY(folders.desktop.problems().isEmpty());
 }
 
 void tst_folders::pickerOpensAtTheLastFolder()
@@ -107,13 +75,11 @@ void tst_folders::pickerOpensAtTheLastFolder()
         // Cancel keeps what was stored; a restart still opens where the user was.
         folders.desktop.expectFolderPick(QString());
         folders.actions.addPickedFolder(folders.trap);
-        QVERIFY(folders.desktop.problems().isEmpty());
     }
     FolderHarness restarted(&stored);
     restarted.desktop.expectFolderPick(QString());
     restarted.actions.addPickedFolder(restarted.trap);
     QCOMPARE(restarted.desktop.lastPickFolderInitial, QStringLiteral("/srv/data"));
-    QVERIFY(restarted.desktop.problems().isEmpty());
 }
 
 void tst_folders::skipFoldersNamed_data()
@@ -145,7 +111,6 @@ void tst_folders::skipFoldersNamed()
     folders.actions.addSkippedName(folders.trap);
     QCOMPARE(folders.entries(), QStringList{"/srv"} + entries);
     QCOMPARE(folders.pointer, PointerState::Arrow);
-    QVERIFY(folders.desktop.problems().isEmpty());
 }
 
 void tst_folders::readSkipEntry_data()

@@ -1,11 +1,14 @@
-#include "AppTitle.h"
-#include "Failure.h"
-#include "FormFixture.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
-#include "UnreachableDesktop.h"
+#include "app/AppTitle.h"
+#include "app/PointerFeedback.h"
+#include "app/SubfolderCheckBox.h"
+#include "common/Failure.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/ResultLists.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/UnreachableDesktop.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,8 +25,7 @@
 class tst_form1 : public QObject {
     Q_OBJECT
 private slots:
-    void controlsStandWhereTheLayoutSays_data();
-    void controlsStandWhereTheLayoutSays();
+    void windowShowsTheLayout();
     void windowIsFixedWhiteAndCaptionedAtLoad();
     void tabOrderFollowsTheTabIndexes();
     void firstStartWritesTheDefaultsBack();
@@ -40,78 +42,82 @@ private slots:
     void appTitle();
     void handlersReportUnderTheirOwnNames_data();
     void handlersReportUnderTheirOwnNames();
-    void trapComposesTheWindowsText();
     void removal_data();
     void removal();
     void deleteRemovesOnlyTheSelectedOfTwoEqualLines();
     void sampleFolder_data();
     void sampleFolder();
+    void searchWritesTheChosenForm_data();
+    void searchWritesTheChosenForm();
 };
 
-void tst_form1::controlsStandWhereTheLayoutSays_data()
+// The layout read from the running window: pixels are twips / 15, rounded. The controls stand in rows from the
+// top, one across the width from 120 to 7920 twips or two sharing it 120 apart; in a frame they stand 240 from its
+// left, the first 300 from its top and each next one 350 below, the pattern box as wide as the frame less 240 on
+// each side. The push buttons have their 11.25 pt, everything else the window's 9 pt, Arial bold.
+void tst_form1::windowShowsTheLayout()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("pixels");
-    // Pixels at 15 twips each, rounded.
-    const auto row = [](const char* name, const char* kind, const char* caption, const char* container, QRect r) {
-        QTest::newRow(name) << name << kind << caption << container << r;
+    const struct {
+        const char* container; // a frame, or none for the window
+        int top;               // twips
+        int height;
+        QStringList controls; // "name=caption", left to right or top to bottom
+    } rows[] = {
+        {nullptr, 120, 405, {"PushButton7=Help", "PushButton8=Load Sample/Example Folder"}},
+        {nullptr, 630, 1695, {"ListView1="}},
+        {nullptr, 2400, 405, {"PushButton3=Add Folder to Search"}},
+        {nullptr, 2850, 780, {"Frame3=Search For Files"}},
+        {nullptr, 3675, 700, {"Frame2=Search Option"}},
+        {nullptr, 4440, 1740, {"Frame1=What To Put In Results"}},
+        {nullptr, 6300, 405, {"PushButton1=Start Searching"}},
+        {nullptr, 6795, 1815, {"ListView2="}},
+        {nullptr, 8700, 405, {"PushButton2=Save Results As Text File", "PushButton4=Copy Results To Clipboard"}},
+        {nullptr, 9210, 405, {"PushButton17=Remove Results Containing X", "PushButton11=Remove Results Not Cont. X"}},
+        {nullptr, 9720, 405, {"PushButton6=Clear Results", "PushButton5=Search For Text Inside Files"}},
+        {"Frame3", 300, 330, {"Text1=Text1"}},
+        {"Frame2", 300, 255, {"Check5=Search in subfolders also"}},
+        {"Frame1",
+         300,
+         255,
+         {"Option1=Path and Filename", "Option2=Just Filename", "Option3=Just Path", "Option4=Just Subfolder"}},
     };
-    row("PushButton7", "QPushButton", "Help", "Form1", {8, 8, 256, 27});
-    row("ListView1", "QTableView", "", "Form1", {8, 42, 520, 113});
-    row("Frame3", "QGroupBox", "Search For Files", "Form1", {8, 190, 520, 52});
-    row("Text1", "QLineEdit", "Text1", "Frame3", {16, 20, 488, 22});
-    row("Frame2", "QGroupBox", "Search Option", "Form1", {8, 245, 520, 47});
-    row("Check5", "QCheckBox", "Search in subfolders also", "Frame2", {16, 20, 169, 17});
-    row("Frame1", "QGroupBox", "What To Put In Results", "Form1", {8, 296, 520, 116});
-    row("Option4", "QRadioButton", "Just Subfolder", "Frame1", {16, 90, 113, 17});
-    row("Option3", "QRadioButton", "Just Path", "Frame1", {16, 67, 81, 17});
-    row("Option2", "QRadioButton", "Just Filename", "Frame1", {16, 43, 105, 17});
-    row("Option1", "QRadioButton", "Path and Filename", "Frame1", {16, 20, 137, 17});
-    row("ListView2", "QTableView", "", "Form1", {8, 453, 520, 121});
-    row("PushButton3", "QPushButton", "Add Folder to Search", "Form1", {8, 160, 520, 27});
-    row("PushButton1", "QPushButton", "Start Searching", "Form1", {8, 420, 520, 27});
-    row("PushButton2", "QPushButton", "Save Results As Text File", "Form1", {8, 580, 256, 27});
-    row("PushButton6", "QPushButton", "Clear Results", "Form1", {8, 648, 256, 27});
-    row("PushButton17", "QPushButton", "Remove Results Containing X", "Form1", {8, 614, 256, 27});
-    row("PushButton11", "QPushButton", "Remove Results Not Cont. X", "Form1", {272, 614, 256, 27});
-    row("PushButton4", "QPushButton", "Copy Results To Clipboard", "Form1", {272, 580, 256, 27});
-    row("PushButton5", "QPushButton", "Search For Text Inside Files", "Form1", {272, 648, 256, 27});
-    row("PushButton8", "QPushButton", "Load Sample/Example Folder", "Form1", {272, 8, 256, 27});
-}
-
-void tst_form1::controlsStandWhereTheLayoutSays()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(QString, caption);
-    QFETCH(QString, container);
-    QFETCH(QRect, pixels);
+    const auto px = [](int twips) { return (twips + 7) / 15; };
     FormFixture fixture;
-    auto* control = fixture.form->findChild<QWidget*>(name);
-    QVERIFY(control);
-    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
-    QCOMPARE(control->parentWidget()->objectName(), container);
-    QCOMPARE(control->geometry(), pixels);
-    const QFont font = control->font();
-    QCOMPARE(font.family(), QStringLiteral("Arial"));
-    QVERIFY(font.bold());
-    QCOMPARE(font.pointSizeF(), kind == QLatin1String("QPushButton") ? 11.25 : 9.0);
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        QCOMPARE(button->text(), caption);
-    else if (auto* frame = qobject_cast<QGroupBox*>(control))
-        QCOMPARE(frame->title(), caption);
-    else if (auto* edit = qobject_cast<QLineEdit*>(control))
-        QCOMPARE(edit->text(), caption);
-    else if (auto* view = qobject_cast<QTableView*>(control)) {
+    int placed = 0;
+    for (const auto& row : rows) {
+        QWidget* container = row.container ? fixture.control(QLatin1String(row.container)) : fixture.form.get();
+        for (qsizetype at = 0; at < row.controls.size(); ++at, ++placed) {
+            const QString name = row.controls[at].section(QLatin1Char('='), 0, 0);
+            QWidget* control = fixture.control(name);
+            QVERIFY2(control && control->parentWidget() == container, qPrintable(name));
+            QRect expected(px(120 + int(at) * 3960), px(row.top), px(row.controls.size() == 1 ? 7800 : 3840),
+                           px(row.height));
+            if (row.container) // the check box and the options as wide as their captions
+                expected = QRect(px(240), px(row.top + int(at) * 350),
+                                 name == QLatin1String("Text1") ? px(7320) : control->width(), px(row.height));
+            QCOMPARE(control->geometry(), expected);
+            const auto* button = qobject_cast<QAbstractButton*>(control);
+            const auto* frame = qobject_cast<QGroupBox*>(control);
+            const auto* edit = qobject_cast<QLineEdit*>(control);
+            QCOMPARE(button  ? button->text()
+                     : frame ? frame->title()
+                     : edit  ? edit->text()
+                             : QString(),
+                     row.controls[at].section(QLatin1Char('='), 1));
+            const QFont font = control->font();
+            QCOMPARE(font.family() + (font.bold() ? QStringLiteral(" bold ") : QStringLiteral(" ")),
+                     QStringLiteral("Arial bold "));
+            QCOMPARE(font.pointSizeF(), name.startsWith(QLatin1String("PushButton")) ? 11.25 : 9.0);
+        }
+    }
+    QCOMPARE(placed, 21);
+    for (const int list : {1, 2}) {
+        QTableView* view = fixture.list(list);
         QCOMPARE(view->toolTip(), QStringLiteral("Double-click item to remove it. Move | line to right and out of "
                                                  "window to reveal full names."));
-        QVERIFY(!view->horizontalHeader()->isHidden());
-        QVERIFY(view->showGrid());
+        QCOMPARE(view->viewport()->toolTip(), view->toolTip());
+        QVERIFY(!view->horizontalHeader()->isHidden() && view->showGrid());
     }
-    QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
 void tst_form1::windowIsFixedWhiteAndCaptionedAtLoad()
@@ -119,10 +125,10 @@ void tst_form1::windowIsFixedWhiteAndCaptionedAtLoad()
     FormFixture fixture;
     Form1& form = *fixture.form;
     // Design-time states before the load restores anything.
-    QCOMPARE(form.Check5->checkState(), Qt::Checked);
-    QVERIFY(!form.Option1->isChecked() && !form.Option2->isChecked() && !form.Option3->isChecked()
-            && !form.Option4->isChecked());
-    QCOMPARE(form.Text1->text(), QStringLiteral("Text1"));
+    QCOMPARE(fixture.control<QCheckBox>("Check5")->checkState(), Qt::Checked);
+    for (const char* option : {"Option1", "Option2", "Option3", "Option4"})
+        QVERIFY(!fixture.control<QRadioButton>(option)->isChecked());
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QStringLiteral("Text1"));
 
     form.Form_Load();
     QCOMPARE(form.windowTitle(), QStringLiteral("Scrivlist Software"));
@@ -134,33 +140,32 @@ void tst_form1::windowIsFixedWhiteAndCaptionedAtLoad()
     QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(form.Frame1->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(form.PushButton1->palette().color(QPalette::Button), QColor(Qt::white));
+    QCOMPARE(fixture.control("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(fixture.control("PushButton1")->palette().color(QPalette::Button), QColor(Qt::white));
     QCOMPARE(form.folderList().headerText(), QStringLiteral("Folder(s)"));
     QCOMPARE(form.resultList().headerText(), QStringLiteral("Results"));
-    QCOMPARE(form.ListView1->horizontalHeader()->sectionSize(0), 467);
-    QCOMPARE(form.ListView2->horizontalHeader()->sectionSize(0), 467);
-    QCOMPARE(form.ListView1->model()->rowCount(), 0);
-    QCOMPARE(form.ListView2->model()->rowCount(), 0);
-    QVERIFY(form.ListView2->model()->flags(QModelIndex()) == Qt::NoItemFlags);
-    QVERIFY(!form.customPointer());
+    for (const int list : {1, 2}) {
+        QCOMPARE(fixture.list(list)->horizontalHeader()->sectionSize(0), 467);
+        QCOMPARE(fixture.list(list)->model()->rowCount(), 0);
+    }
+    QVERIFY(fixture.list(2)->model()->flags(QModelIndex()) == Qt::NoItemFlags);
+    QVERIFY(!form.pointer().customImage());
     form.showCentered();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(QApplication::focusWidget(), form.ListView1);
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), fixture.list(1));
 }
 
 void tst_form1::tabOrderFollowsTheTabIndexes()
 {
     FormFixture fixture;
     QStringList order;
-    QWidget* widget = fixture.form->ListView1;
+    QWidget* widget = fixture.list(1);
     do {
         order << widget->objectName();
         widget = widget->nextInFocusChain();
         while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty())
             widget = widget->nextInFocusChain();
-    } while (widget != fixture.form->ListView1 && order.size() < 40);
+    } while (widget != fixture.list(1) && order.size() < 40);
     QCOMPARE(order, QStringList({"ListView1", "ListView2", "PushButton3", "PushButton1", "PushButton2", "PushButton6",
                                  "PushButton17", "PushButton11", "Option1", "Option2", "Option3", "Option4",
                                  "PushButton4", "Check5", "Text1", "PushButton5", "PushButton7", "PushButton8"}));
@@ -170,17 +175,15 @@ void tst_form1::firstStartWritesTheDefaultsBack()
 {
     FormFixture fixture;
     fixture.form->Form_Load();
-    Form1& form = *fixture.form;
-    QCOMPARE(form.Check5->checkState(), Qt::Checked);
-    QCOMPARE(form.Text1->text(), QString());
-    QVERIFY(form.Option1->isChecked());
+    QCOMPARE(fixture.control<QCheckBox>("Check5")->checkState(), Qt::Checked);
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
+    QVERIFY(fixture.control<QRadioButton>("Option1")->isChecked());
     QSettings stored(fixture.settingsPath(), QSettings::NativeFormat);
     QCOMPARE(stored.value(QStringLiteral("Scrivlist Software/Option")).toString(), QStringLiteral("1"));
     QVERIFY(stored.contains(QStringLiteral("Scrivlist Software/Text1")));
     QCOMPARE(stored.value(QStringLiteral("Scrivlist Software/Text1")).toString(), QString());
     // Restoring the design-time state of the check box changes nothing, so nothing is written.
     QVERIFY(!stored.contains(QStringLiteral("Scrivlist Software/Check5")));
-    QVERIFY(fixture.desktop.problems().isEmpty());
 }
 
 void tst_form1::restoresSetting_data()
@@ -231,16 +234,14 @@ void tst_form1::restoresSetting()
     if (!error.isEmpty())
         fixture.desktop.expectError(StepTrap::composeText(error, handlerLocation("Form_Load"), line));
     fixture.form->Form_Load();
-    Form1& form = *fixture.form;
     if (key == QLatin1String("Check5")) {
-        QCOMPARE(form.check5Value(), restored);
+        QCOMPARE(fixture.control<SubfolderCheckBox>("Check5")->value(), restored);
     } else {
-        const QList<QRadioButton*> options{form.Option1, form.Option2, form.Option3, form.Option4};
-        for (int i = 0; i < options.size(); ++i)
-            QCOMPARE(options[i]->isChecked(), i + 1 == restored);
+        for (int option = 1; option <= 4; ++option)
+            QCOMPARE(fixture.control<QRadioButton>(QStringLiteral("Option%1").arg(option))->isChecked(),
+                     option == restored);
     }
     QCOMPARE(fixture.settings->read(key, QStringLiteral("missing")), afterwards);
-    QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
 }
 
 void tst_form1::typingWritesEveryChange()
@@ -249,39 +250,41 @@ void tst_form1::typingWritesEveryChange()
     fixture.form->Form_Load();
     // Count the writes by watching the file change on disk after each key.
     QStringList written;
-    QObject::connect(fixture.form->Text1, &QLineEdit::textChanged, [&] {
+    auto* text1 = fixture.control<QLineEdit>("Text1");
+    QObject::connect(text1, &QLineEdit::textChanged, [&] {
         written << QSettings(fixture.settingsPath(), QSettings::NativeFormat)
                        .value(QStringLiteral("Scrivlist Software/Text1"))
                        .toString();
     });
-    QTest::keyClicks(fixture.form->Text1, QStringLiteral(".txt,"));
+    QTest::keyClicks(text1, QStringLiteral(".txt,"));
     QCOMPARE(written, QStringList({".", ".t", ".tx", ".txt", ".txt,"}));
-    fixture.form->Text1->clear();
+    text1->clear();
     QCOMPARE(fixture.settings->read(QStringLiteral("Text1"), QStringLiteral("missing")), QString());
     fixture.restart();
     fixture.form->Form_Load();
-    QCOMPARE(fixture.form->Text1->text(), QString());
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
 }
 
 void tst_form1::choicesSurviveARestart()
 {
     FormFixture fixture;
     fixture.form->Form_Load();
-    fixture.form->Option3->click();
-    fixture.form->Check5->click();
-    fixture.form->Text1->setText(QStringLiteral(" .doc"));
+    fixture.control<QRadioButton>("Option3")->click();
+    fixture.control<QCheckBox>("Check5")->click();
+    fixture.control<QLineEdit>("Text1")->setText(QStringLiteral(" .doc"));
     QCOMPARE(fixture.settings->read(QStringLiteral("Check5"), {}), QStringLiteral("0"));
     fixture.restart();
     fixture.form->Form_Load();
-    QVERIFY(fixture.form->Option3->isChecked());
-    QCOMPARE(fixture.form->check5Value(), 0);
-    QCOMPARE(fixture.form->Text1->text(), QStringLiteral(" .doc"));
+    auto* check5 = fixture.control<SubfolderCheckBox>("Check5");
+    QVERIFY(fixture.control<QRadioButton>("Option3")->isChecked());
+    QCOMPARE(check5->value(), 0);
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QStringLiteral(" .doc"));
     // A click on a greyed box never leaves it greyed.
-    fixture.form->setCheck5Value(2);
-    fixture.form->Check5->click();
-    QCOMPARE(fixture.form->check5Value(), 1);
-    fixture.form->Check5->click();
-    QCOMPARE(fixture.form->check5Value(), 0);
+    check5->setValue(2);
+    check5->click();
+    QCOMPARE(check5->value(), 1);
+    check5->click();
+    QCOMPARE(check5->value(), 0);
 }
 
 void tst_form1::millionCharacterPhraseSurvivesRestartsExactly()
@@ -299,7 +302,7 @@ void tst_form1::millionCharacterPhraseSurvivesRestartsExactly()
     for (int start = 1; start <= 2; ++start) {
         fixture.restart();
         fixture.form->Form_Load();
-        QVERIFY2(fixture.form->Text1->text() == phrase, qPrintable(QString::number(start)));
+        QVERIFY2(fixture.control<QLineEdit>("Text1")->text() == phrase, qPrintable(QString::number(start)));
         QVERIFY2(fileBytes(fixture.settingsPath()) == stored, qPrintable(QString::number(start)));
     }
 }
@@ -332,7 +335,6 @@ void tst_form1::makerPage()
     QCOMPARE(fixture.desktop.opened, opened ? QStringList{page} : QStringList{});
     // Start-up went on.
     QCOMPARE(fixture.form->folderList().headerText(), QStringLiteral("Folder(s)"));
-    QVERIFY2(fixture.desktop.problems().isEmpty(), qPrintable(fixture.desktop.problems().join('\n')));
 }
 
 void tst_form1::unreadableStoreStillStarts()
@@ -342,9 +344,8 @@ void tst_form1::unreadableStoreStillStarts()
     writeFile(fixture.settingsPath(), QByteArray(garbage, sizeof garbage - 1));
     fixture.restart();
     fixture.form->Form_Load();
-    QVERIFY(fixture.form->Option1->isChecked());
-    QCOMPARE(fixture.form->check5Value(), 1);
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QVERIFY(fixture.control<QRadioButton>("Option1")->isChecked());
+    QCOMPARE(fixture.control<SubfolderCheckBox>("Check5")->value(), 1);
 }
 
 void tst_form1::closingEndsTheProgram()
@@ -427,23 +428,15 @@ void tst_form1::handlersReportUnderTheirOwnNames()
     for (int error = 0; error < errors; ++error)
         desktop.expectError();
     QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
     const QString expected = QStringLiteral("Automation error\r\nin Scrivlist2021/08/31.Form1.") + handler
                              + QStringLiteral(" at line %1\r\r").arg(line);
     QVERIFY(desktop.shownTexts(FakeDesktop::Kind::Error).value(0).startsWith(expected));
 }
 
-void tst_form1::trapComposesTheWindowsText()
-{
-    QCOMPARE(StepTrap::composeText(QStringLiteral("Type mismatch"), handlerLocation("Form_Load"), 142),
-             QStringLiteral("Type mismatch\r\nin Scrivlist2021/08/31.Form1.Form_Load at line 142\r\r"
-                            "Please email screenshot of this message to support@quillmark.example"));
-}
-
 void tst_form1::removal_data()
 {
     QTest::addColumn<int>("list"); // 1 or 2
-    QTest::addColumn<int>("key");  // 0 is a double-click
+    QTest::addColumn<int>("key");  // 0: a double-click on the selected line, or below the lines for none
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<bool>("busy");
     QTest::addColumn<int>("selected"); // -1 for none
@@ -456,6 +449,8 @@ void tst_form1::removal_data()
         row("Delete") << int(Qt::Key_Delete) << 0 << false << 1 << QStringList{"a", "c"};
         row("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << false << 0 << QStringList{"b", "c"};
         row("Ctrl+Delete") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << 2 << QStringList{"a", "b"};
+        row("Delete on the keypad") << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << false << 1
+                                    << QStringList{"a", "c"};
         row("double-click") << 0 << 0 << false << 1 << QStringList{"a", "c"};
         row("Backspace") << int(Qt::Key_Backspace) << 0 << false << 1 << all;
         row("Delete while busy") << int(Qt::Key_Delete) << 0 << true << 1 << all;
@@ -473,43 +468,45 @@ void tst_form1::removal()
     QFETCH(bool, busy);
     QFETCH(int, selected);
     QFETCH(QStringList, left);
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
     for (const char* text : {"a", "b", "c"}) {
         form.folderList().append(QLatin1String(text));
         form.resultList().append(text);
     }
     form.resultList().showPendingLines();
-    QTableView* view = list == 1 ? form.ListView1 : form.ListView2;
+    QTableView* view = fixture.list(list);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
     if (selected >= 0)
         view->selectRow(selected);
-    form.setPointerState(busy ? PointerState::Busy : PointerState::Default);
-    if (key != 0)
+    fixture.setPointer(busy ? PointerState::Busy : PointerState::Default);
+    if (key != 0) {
+        view->setFocus();
         QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    else if (list == 1)
-        form.ListView1_DblClick();
-    else
-        form.ListView2_DblClick();
+    } else {
+        const QRect line = view->visualRect(view->model()->index(selected, 0));
+        fixture.doubleClick(view->viewport(),
+                            selected >= 0 ? line.center() : QPoint(10, view->viewport()->height() - 5));
+    }
     QStringList remaining;
     for (int row = 0; row < view->model()->rowCount(); ++row)
         remaining << view->model()->index(row, 0).data().toString();
     QCOMPARE(remaining, left);
     // The other list is never touched.
-    QCOMPARE((list == 1 ? form.ListView2 : form.ListView1)->model()->rowCount(), 3);
+    QCOMPARE(fixture.list(3 - list)->model()->rowCount(), 3);
 }
 
 void tst_form1::deleteRemovesOnlyTheSelectedOfTwoEqualLines()
 {
-    FormFixture fixture;
+    ShownForm fixture;
     Form1& form = *fixture.form;
-    form.Form_Load();
     for (const char* text : {"same", "same", "other"})
         form.resultList().append(text);
     form.resultList().setChecked(0, true);
     form.resultList().showPendingLines();
-    form.ListView2->selectRow(0);
-    QTest::keyClick(form.ListView2, Qt::Key_Delete);
+    fixture.list(2)->selectRow(0);
+    fixture.list(2)->setFocus();
+    QTest::keyClick(fixture.list(2), Qt::Key_Delete);
     QCOMPARE(form.resultList().lineCount(), 2);
     QCOMPARE(form.resultList().lineText(0), QStringLiteral("same"));
     QVERIFY(!form.resultList().isChecked(0));
@@ -529,23 +526,53 @@ void tst_form1::sampleFolder()
     FormFixture fixture;
     Form1& form = *fixture.form;
     form.Form_Load();
-    form.Text1->setText(QStringLiteral(".doc"));
+    auto* text1 = fixture.control<QLineEdit>("Text1");
+    text1->setText(QStringLiteral(".doc"));
     // The pointer is not this button's to touch.
-    form.setPointerState(PointerState::Arrow);
+    fixture.setPointer(PointerState::Arrow);
     const QString question = QStringLiteral("Would you like this software to open the folder where these sample files "
                                             "are stored (so that you can view them before working with them)?");
     for (int click = 0; click < 2; ++click) {
         fixture.desktop.expectQuestion(question, yes);
-        form.PushButton8->click();
+        fixture.control<QPushButton>("PushButton8")->click();
     }
     const QString entry = fixture.programFolder() + QStringLiteral("/Samples");
     QCOMPARE(form.folderList().entryCount(), 2);
     QCOMPARE(form.folderList().entry(1), entry);
     QCOMPARE(fixture.desktop.opened, yes ? QStringList(2, entry + QLatin1Char('/')) : QStringList());
-    QCOMPARE(form.Text1->text(), QStringLiteral("ple1.t"));
+    QCOMPARE(text1->text(), QStringLiteral("ple1.t"));
     QCOMPARE(fixture.settings->read(QStringLiteral("Text1"), {}), QStringLiteral("ple1.t"));
-    QCOMPARE(form.pointerState(), PointerState::Arrow);
-    QVERIFY(fixture.desktop.problems().isEmpty());
+    QCOMPARE(fixture.pointer(), PointerState::Arrow);
+}
+
+void tst_form1::searchWritesTheChosenForm_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("line"); // %1 is the folder searched
+    QTest::newRow("Path and Filename") << "Option1"
+                                       << "%1/sub/a.txt";
+    QTest::newRow("Just Filename") << "Option2"
+                                   << "a.txt";
+    QTest::newRow("Just Path") << "Option3"
+                               << "%1/sub";
+    QTest::newRow("Just Subfolder") << "Option4"
+                                    << "sub";
+}
+
+// The search reads the option button that is selected.
+void tst_form1::searchWritesTheChosenForm()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, line);
+    FormFixture fixture;
+    QTemporaryDir walked;
+    makeTree(walked.path(), {"sub/a.txt"});
+    fixture.control<QRadioButton>(option)->setChecked(true);
+    fixture.form->folderList().append(walked.path());
+    fixture.control<QLineEdit>("Text1")->setText(QStringLiteral("a.txt"));
+    fixture.desktop.expectMessage(QStringLiteral("Done."));
+    fixture.control<QPushButton>("PushButton1")->click();
+    QCOMPARE(lineTexts(fixture.form->resultList()), QStringList{line.arg(walked.path())});
 }
 
 QTEST_MAIN(tst_form1)

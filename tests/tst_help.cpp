@@ -1,7 +1,7 @@
-#include "Failure.h"
-#include "FakeDesktop.h"
-#include "UnreachableDesktop.h"
+#include "common/Failure.h"
 #include "help/HelpLinks.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/UnreachableDesktop.h"
 
 #include <QtTest>
 
@@ -45,7 +45,6 @@ void tst_help::helpAndCompanionPage()
     else
         help ? showHelp(*fake) : openCompanionToolPage(*fake);
     QCOMPARE(fake->opened, opened);
-    QVERIFY2(fake->problems().isEmpty(), qPrintable(fake->problems().join('\n')));
     QCOMPARE(fake->shown().size(), help && desktop != 2 ? 1 : 0);
 }
 

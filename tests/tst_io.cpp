@@ -1,7 +1,7 @@
-#include "Hangs.h"
 #include "io/IoQueue.h"
 #include "io/Lookup.h"
 #include "io/MountTable.h"
+#include "tests/support/Hangs.h"
 
 #include <QDir>
 #include <QElapsedTimer>

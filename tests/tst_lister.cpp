@@ -1,6 +1,6 @@
-#include "ScriptedReader.h"
-#include "UniqueFd.h"
+#include "io/UniqueFd.h"
 #include "search/FolderFeed.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,7 +189,6 @@ void tst_lister::filesComeBeforeSubfoldersDepthFirst()
     QCOMPARE(harness.headers.first(), QStringLiteral("Searching ") + dir.path());
     QVERIFY(harness.headers.contains(QStringLiteral("Searching ") + dir.path() + QStringLiteral("/s1/t")));
     QCOMPARE(harness.headers.last(), QStringLiteral("Folder(s)"));
-    QVERIFY(harness.desktop.problems().isEmpty());
 }
 
 void tst_lister::manyFilesAndFoldersAllArrive()
@@ -217,7 +216,6 @@ void tst_lister::manyFilesAndFoldersAllArrive()
     QCOMPARE(first, rootFiles);
     for (qsizetype line = 3000; line < lines.size(); ++line)
         QCOMPARE(lines[line], QByteArray("inner.txt"));
-    QVERIFY(harness.desktop.problems().isEmpty());
 }
 
 void tst_lister::descriptorsStayBounded_data()
@@ -354,7 +352,6 @@ void tst_lister::stopEndsTheWalk()
     QCOMPARE(harness.lines(), one.mid(0, stopAt));
     QCOMPARE(harness.headers.mid(headersAtStop), QStringList{"Folder(s)"});
     QVERIFY(harness.pointer != PointerState::Busy);
-    QVERIFY(harness.desktop.problems().isEmpty());
     // Listings in flight at Stop may still end; none starts after them.
     QTest::qWait(20);
     const qsizetype started = harness.reader->readPaths().size();
@@ -399,7 +396,6 @@ void tst_lister::hungListingLeavesTheWindowLive()
     QCOMPARE(harness.caption, QStringLiteral("Start Searching"));
     QCOMPARE(harness.pointer, PointerState::Default);
     QCOMPARE(harness.folders.headerText(), QStringLiteral("Folder(s)"));
-    QVERIFY(harness.desktop.problems().isEmpty());
     // Once released the call ends on its own.
     QVERIFY(!harness.reader->leftHang);
     harness.reader->release();

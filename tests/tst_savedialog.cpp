@@ -1,4 +1,4 @@
-#include "SaveFileDialog.h"
+#include "app/SaveFileDialog.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

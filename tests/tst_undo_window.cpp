@@ -1,7 +1,8 @@
-#include "FormFixture.h"
-#include "StepTrap.h"
-#include "TestFiles.h"
+#include "app/PointerFeedback.h"
+#include "common/StepTrap.h"
 #include "results/ResultModel.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,13 +17,11 @@ namespace {
 struct UndoFixture {
     UndoFixture()
     {
-        form().Form_Load();
-        form().show();
         for (const char* line : {"a", "b", "c"})
             form().resultList().append(line);
         form().resultList().showPendingLines();
-        form().ListView2->selectRow(1);
-        form().ListView2->setFocus();
+        results->selectRow(1);
+        results->setFocus();
     }
 
     Form1& form() { return *fixture.form; }
@@ -38,19 +37,21 @@ struct UndoFixture {
     void press(const QString& keys)
     {
         for (const QString& key : keys.split(QStringLiteral(", "), Qt::SkipEmptyParts))
-            QTest::keySequence(form().ListView2, QKeySequence(key));
+            QTest::keySequence(results, QKeySequence(key));
     }
 
     // Undo and Redo as the menu shows them: enabled or greyed.
     QList<bool> menuState()
     {
-        form().ListView2_ContextMenu(form().ListView2->mapToGlobal(QPoint(5, 5)));
-        QList<bool> state{form().mnuUndo->isEnabled(), form().mnuRedo->isEnabled()};
-        form().ListView2Menu->hide();
+        fixture.rightClick(2);
+        QList<bool> state{controlOf<QAction>(form(), "mnuUndo")->isEnabled(),
+                          controlOf<QAction>(form(), "mnuRedo")->isEnabled()};
+        fixture.menuOf(2)->hide();
         return state;
     }
 
-    FormFixture fixture;
+    ShownForm fixture;
+    QTableView* results = fixture.list(2);
 };
 
 } // namespace
@@ -105,13 +106,12 @@ void tst_undo_window::keysUndoAndRedo()
     UndoFixture window;
     window.press(before);
     if (busy)
-        window.form().setPointerState(PointerState::Busy);
+        window.form().pointer().setState(PointerState::Busy);
 
     window.press(keys);
 
     QCOMPARE(window.lines(), lines);
     QCOMPARE(window.menuState(), menu);
-    QVERIFY2(window.fixture.desktop.problems().isEmpty(), qPrintable(window.fixture.desktop.problems().join('\n')));
 }
 
 void tst_undo_window::everyTrimOfTheWindowIsUndone_data()
@@ -134,7 +134,8 @@ void tst_undo_window::everyTrimOfTheWindowIsUndone()
     QFETCH(QString, trimmed);
     UndoFixture window;
     if (trim == QLatin1String("double-click")) {
-        window.form().ListView2_DblClick();
+        window.fixture.doubleClick(window.results->viewport(),
+                                   window.results->visualRect(window.form().resultList().index(1, 0)).center());
     } else {
         if (trim != QLatin1String("PushButton6"))
             window.fixture.desktop.expectInput(trim == QLatin1String("PushButton17")
@@ -145,12 +146,11 @@ void tst_undo_window::everyTrimOfTheWindowIsUndone()
     }
     QCOMPARE(window.lines(), trimmed);
 
-    window.form().ListView2->setFocus();
+    window.results->setFocus();
     window.press(QStringLiteral("Ctrl+Z"));
     QCOMPARE(window.lines(), QStringLiteral("a b c"));
     window.press(QStringLiteral("Ctrl+Shift+Z"));
     QCOMPARE(window.lines(), trimmed);
-    QVERIFY2(window.fixture.desktop.problems().isEmpty(), qPrintable(window.fixture.desktop.problems().join('\n')));
 }
 
 void tst_undo_window::keysWhileTheListIsHandedOver_data()
@@ -208,10 +208,10 @@ void tst_undo_window::keysWhileTheListIsHandedOver()
     }
     bool pressed = false;
     desktop.onYield = [&](long long) {
-        if (pressed || (!copies && window.form().pointerState() != PointerState::Busy))
+        if (pressed || (!copies && window.form().pointer().state() != PointerState::Busy))
             return;
         pressed = true;
-        window.form().Control_MouseMove(window.form().PushButton1);
+        sendMouseMove(controlOf<QPushButton>(window.form(), "PushButton1"));
         window.press(keys);
     };
 
@@ -227,11 +227,10 @@ void tst_undo_window::keysWhileTheListIsHandedOver()
     else
         QCOMPARE(fileBytes(path), handedOver);
     // Once it is over, the keys act again.
-    window.form().ListView2->selectRow(0);
-    window.form().ListView2->setFocus();
+    window.results->selectRow(0);
+    window.results->setFocus();
     window.press(QStringLiteral("Del"));
     QCOMPARE(window.form().resultList().lineCount(), lines.split(QLatin1Char(' ')).size() - 1);
-    QVERIFY2(desktop.problems().isEmpty(), qPrintable(desktop.problems().join('\n')));
 }
 
 QTEST_MAIN(tst_undo_window)

@@ -1,4 +1,4 @@
-#include "FakeDesktop.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QMimeData>
 #include <QTest>
@@ -29,10 +29,11 @@ const char* kindName(FakeDesktop::Kind kind)
 FakeDesktop::~FakeDesktop()
 {
     // A test that already failed has said what went wrong first.
-    if (unexpected_.isEmpty() || QTest::currentTestFunction() == nullptr || QTest::currentTestFailed())
+    const QStringList found = problems();
+    if (found.isEmpty() || QTest::currentTestFunction() == nullptr || QTest::currentTestFailed())
         return;
-    QTest::qFail(qPrintable(QStringLiteral("the desktop showed what the test did not script:\n")
-                            + unexpected_.join(QLatin1Char('\n'))),
+    QTest::qFail(qPrintable(QStringLiteral("the desktop did not show what the test scripted:\n")
+                            + found.join(QLatin1Char('\n'))),
                  __FILE__, __LINE__);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Desktop.h"
+#include "common/Desktop.h"
 
 #include <QByteArrayList>
 #include <QMap>
@@ -13,8 +13,8 @@
 
 // A scripted desktop for tests. Every box, question, input and picker must
 // be announced with expect(); one that appears unannounced, or with another
-// text, fails the running test when the fake goes away, whether or not the
-// test looked at problems().
+// text, and one announced that never came, fail the running test when the
+// fake goes away, whether or not the test looked at problems().
 class FakeDesktop : public Desktop {
 public:
     FakeDesktop() = default;

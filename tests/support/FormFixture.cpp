@@ -1,11 +1,22 @@
-#include "FormFixture.h"
+#include "tests/support/FormFixture.h"
+
+#include "app/PointerFeedback.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTableView>
+#include <QTest>
+
+void sendMouseMove(QWidget* widget)
+{
+    const QPointF at = widget->rect().center();
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
 
 FormFixture::FormFixture(int dice_) : dice(dice_)
 {
@@ -23,12 +34,12 @@ void FormFixture::restart(int dice_)
 
 QTableView* FormFixture::list(int number) const
 {
-    return number == 1 ? form->ListView1 : form->ListView2;
+    return control<QTableView>(QStringLiteral("ListView%1").arg(number));
 }
 
 QMenu* FormFixture::menuOf(int list) const
 {
-    return list == 1 ? form->ListView1Menu : form->ListView2Menu;
+    return control<QMenu>(QStringLiteral("ListView%1Menu").arg(list));
 }
 
 QAction* FormFixture::command(int list, const QString& caption) const
@@ -47,8 +58,27 @@ void FormFixture::rightClick(int list) const
     QCoreApplication::sendEvent(lines, &event);
 }
 
+void FormFixture::doubleClick(QWidget* control, const QPoint& at) const
+{
+    QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, control->mapTo(form.get(), at));
+}
+
+PointerState FormFixture::pointer() const
+{
+    return form->pointer().state();
+}
+
+void FormFixture::setPointer(PointerState state) const
+{
+    form->pointer().setState(state);
+}
+
 ShownForm::ShownForm()
 {
     form->Form_Load();
     form->show();
+    // The lists' keys are their shortcuts, which act in the active window only.
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the window did not become active");
 }

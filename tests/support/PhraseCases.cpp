@@ -1,4 +1,4 @@
-#include "PhraseCases.h"
+#include "tests/support/PhraseCases.h"
 
 #include <QTest>
 

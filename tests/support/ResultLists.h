@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FakeDesktop.h"
 #include "results/ReplacingFile.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QByteArrayList>
 #include <QList>

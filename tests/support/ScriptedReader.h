@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Hangs.h"
-#include "SearchHarness.h"
-#include "TestFiles.h"
-#include "search/FolderReader.h"
+#include "search/PosixFolderReader.h"
+#include "tests/support/Hangs.h"
+#include "tests/support/SearchHarness.h"
+#include "tests/support/TestFiles.h"
 
 #include <QByteArrayList>
 #include <QHash>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FakeDesktop.h"
-#include "ResultLists.h"
-#include "StepTrap.h"
+#include "common/StepTrap.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
 #include "search/SearchRun.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/ResultLists.h"
 
 #include <QByteArrayList>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Failure.h"
-#include "FakeDesktop.h"
+#include "common/Failure.h"
+#include "tests/support/FakeDesktop.h"
 
 // A desktop whose boxes, dialogs and web handler are all out of reach, as
 // when the session cannot show them: each fails its caller. Only the error

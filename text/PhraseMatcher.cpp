@@ -1,4 +1,4 @@
-#include "TextMatch.h"
+#include "text/PhraseMatcher.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "GrowingArray.h"
+#include "memory/GrowingArray.h"
 
-#include "LargePages.h"
+#include "memory/LargePages.h"
 
 #include <cstdint>
 #include <cstdlib>

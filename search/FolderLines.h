@@ -1,18 +1,11 @@
 #pragma once
 
+#include "search/ResultForm.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include <optional>
-
-// What a result line holds, after the option button that chooses it.
-enum class ResultForm {
-    None = 0,            // no option selected: no line
-    PathAndFilename = 1, // Option1
-    JustFilename = 2,    // Option2
-    JustPath = 3,        // Option3
-    JustSubfolder = 4,   // Option4
-};
 
 // The result lines of one folder's matching files. What a line takes from the
 // folder is worked out once, when a form first needs it, so a folder of many

@@ -1,4 +1,4 @@
-#include "LargePages.h"
+#include "memory/LargePages.h"
 
 #include <cstdint>
 

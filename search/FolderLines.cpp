@@ -1,6 +1,6 @@
-#include "ResultLine.h"
+#include "search/FolderLines.h"
 
-#include "Paths.h"
+#include "text/Paths.h"
 
 #include <utility>
 

@@ -22,10 +22,11 @@ QByteArray NormalizePath(const QByteArray& path, char separator = NativeSeparato
 QString ParentFolderName(const QString& path, char separator = NativeSeparator);
 QByteArray ParentFolderName(const QByteArray& path, char separator = NativeSeparator);
 
+// Whether a text may be the absolute path of an item: it begins at the root and
+// holds no NUL, which no name holds.
+bool isItemPath(QByteArrayView text);
+
 // The file URL of an absolute path, every byte but the unreserved ones and
 // the separators percent-encoded: a name that is not valid UTF-8 keeps its
 // exact bytes, so whoever reads the URL finds the real file.
 QByteArray localFileUrl(QByteArrayView path);
-
-// The folder of the running executable, without a trailing separator.
-QString programFolder();

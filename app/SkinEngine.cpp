@@ -1,6 +1,7 @@
-#include "Skin.h"
+#include "app/SkinEngine.h"
 
-#include "Failure.h"
+#include "app/WindowWidgets.h"
+#include "common/Failure.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -29,16 +30,6 @@ Failure notASkin(const QString& path)
 Failure unreadable(const QFile& file)
 {
     return Failure(file.errorString() + QStringLiteral(": ") + file.fileName());
-}
-
-// The window's own widgets, not those of boxes opened over it.
-std::vector<QWidget*> widgetsOn(QWidget& window)
-{
-    std::vector<QWidget*> widgets;
-    for (QWidget* child : window.findChildren<QWidget*>())
-        if (child->window() == &window)
-            widgets.push_back(child);
-    return widgets;
 }
 
 bool isGroupControl(const QWidget* widget)

@@ -1,8 +1,6 @@
-#include "Paths.h"
+#include "text/Paths.h"
 
-#include "Failure.h"
-
-#include <QCoreApplication>
+#include "common/Failure.h"
 
 namespace {
 
@@ -70,12 +68,12 @@ QByteArray ParentFolderName(const QByteArray& path, char separator)
     return parentFolderName(path, separator);
 }
 
+bool isItemPath(QByteArrayView text)
+{
+    return text.startsWith(NativeSeparator) && !text.contains('\0');
+}
+
 QByteArray localFileUrl(QByteArrayView path)
 {
     return QByteArrayLiteral("file://") + path.toByteArray().toPercentEncoding("/");
-}
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
 }

@@ -1,4 +1,4 @@
-#include "FolderReader.h"
+#include "search/PosixFolderReader.h"
 
 #include "io/IoQueue.h"
 

@@ -1,4 +1,6 @@
-#include "TrimHistory.h"
+#include "results/LineRuns.h"
+
+#include "results/SpareStores.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,44 +45,6 @@ void notify(const AboutToChange& aboutToChange, const LineRuns& runs)
 }
 
 } // namespace
-
-LineStore SpareStores::take(std::size_t bytes)
-{
-    auto chosen = stores_.end();
-    for (auto store = stores_.begin(); store != stores_.end(); ++store) {
-        if (chosen == stores_.end()) {
-            chosen = store;
-            continue;
-        }
-        const std::size_t have = store->bytes.capacity();
-        const std::size_t best = chosen->bytes.capacity();
-        const bool holds = bytes > 0 && have >= bytes;
-        const bool bestHolds = bytes > 0 && best >= bytes;
-        if (holds ? !bestHolds || have < best : !bestHolds && have > best)
-            chosen = store;
-    }
-    LineStore taken;
-    if (chosen != stores_.end()) {
-        taken = std::move(*chosen);
-        stores_.erase(chosen);
-    }
-    return taken;
-}
-
-void SpareStores::give(LineStore&& store)
-{
-    store.bytes.clear();
-    store.ends.clear();
-    store.checks.clear();
-    // Small blocks went back to the heap; only mapped ones are worth keeping.
-    if (store.bytes.capacity() == 0)
-        return;
-    stores_.push_back(std::move(store));
-    if (stores_.size() > MaxStores)
-        stores_.erase(std::min_element(stores_.begin(), stores_.end(), [](const LineStore& a, const LineStore& b) {
-            return a.bytes.capacity() < b.bytes.capacity();
-        }));
-}
 
 TakenLines takeRuns(LineStore& list, const LineRuns& runs, const AboutToChange& aboutToChange, SpareStores* spares)
 {
@@ -214,68 +178,4 @@ LineStore putBackRuns(LineStore& list, TakenLines&& taken, const LineRuns& runs,
         takenLeft = first;
     }
     return std::move(lines);
-}
-
-TrimHistory::TrimHistory(std::size_t maxSteps, std::size_t maxBytes) : maxSteps_(maxSteps), maxBytes_(maxBytes) {}
-
-void TrimHistory::trim(LineStore& list, LineRuns runs, const AboutToChange& aboutToChange)
-{
-    if (runs.empty())
-        return;
-    undo_.push_back({std::move(runs), {}});
-    try {
-        undo_.back().taken = takeRuns(list, undo_.back().runs, aboutToChange, &spares_);
-    } catch (...) {
-        undo_.pop_back();
-        throw;
-    }
-    redo_.clear();
-    dropOldSteps();
-}
-
-bool TrimHistory::undo(LineStore& list, const AboutToChange& aboutToChange)
-{
-    if (undo_.empty())
-        return false;
-    redo_.emplace_back();
-    try {
-        spares_.give(putBackRuns(list, std::move(undo_.back().taken), undo_.back().runs, aboutToChange));
-    } catch (...) {
-        redo_.pop_back();
-        throw;
-    }
-    redo_.back().runs = std::move(undo_.back().runs);
-    undo_.pop_back();
-    return true;
-}
-
-bool TrimHistory::redo(LineStore& list, const AboutToChange& aboutToChange)
-{
-    if (redo_.empty())
-        return false;
-    undo_.emplace_back();
-    try {
-        undo_.back().taken = takeRuns(list, redo_.back().runs, aboutToChange, &spares_);
-    } catch (...) {
-        undo_.pop_back();
-        throw;
-    }
-    undo_.back().runs = std::move(redo_.back().runs);
-    redo_.pop_back();
-    dropOldSteps();
-    return true;
-}
-
-void TrimHistory::dropOldSteps()
-{
-    std::size_t held = 0;
-    for (const Step& step : undo_)
-        held += step.heldBytes();
-    for (const Step& step : redo_)
-        held += step.heldBytes();
-    while (undo_.size() > maxSteps_ || (undo_.size() > 1 && held > maxBytes_)) {
-        held -= undo_.front().heldBytes();
-        spares_.give(std::move(undo_.front().taken.lines));
-        undo_.pop_front();
-    }
 }
