@@ -1,9 +1,7 @@
 #include "CommandLine.h"
 
 #include "Desktop.h"
-#include "Paths.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -145,17 +143,6 @@ QString helpText()
 QString versionText()
 {
     return QStringLiteral("scrivlist " SCRIVLIST_VERSION "\n");
-}
-
-QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder)
-{
-    if (argument.isEmpty())
-        return {};
-    const QByteArray absolute =
-        argument.startsWith(NativeSeparator) ? argument : workingFolder + NativeSeparator + argument;
-    // In Latin-1 every byte is a character of its own and comes back as it was, so the cleaning
-    // sees the separators and dots and leaves every other byte alone.
-    return NormalizePath(QDir::cleanPath(QString::fromLatin1(absolute)).toLatin1());
 }
 
 StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folders/FolderArguments.h"
 #include "io/Lookup.h"
 
 #include <QByteArray>
@@ -35,12 +36,6 @@ CommandLine parseCommandLine(const QByteArrayList& arguments);
 // For standard output.
 QString helpText();
 QString versionText();
-
-// The folder-list entry for a folder argument: made absolute against the
-// working folder, "." and ".." and trailing separators taken out, then
-// normalised as a picked folder is. Empty for the empty argument, which
-// names no folder.
-QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder);
 
 // The folder arguments sorted into folder-list entries and the paths that
 // are not folders (missing, a file, empty, or no answer within `patience`: a

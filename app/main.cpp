@@ -14,9 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <random>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -31,14 +29,6 @@ int drawOneToHundred()
         static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
     std::uniform_real_distribution<double> fraction(0.0, 1.0);
     return static_cast<int>(fraction(generator) * 100) + 1;
-}
-
-// The working folder as the file system's bytes, whatever their encoding;
-// empty when it is gone.
-QByteArray workingFolder()
-{
-    std::error_code failure;
-    return QByteArray::fromStdString(std::filesystem::current_path(failure).native());
 }
 
 qint64 steadyClockMs()
