@@ -87,7 +87,7 @@ struct ListingJob {
     bool abandoned = false;
     bool holdsOpenSlot = false;
 
-    qsizetype bytes() const { return listingBytes(path, error == 0 ? files : NameList()); }
+    qsizetype bytes() const { return error == 0 ? listingBytes(path, files) : path.size(); }
 };
 
 // The walk's own folder: reached through its links like any path, then opened and read.
