@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ListRequest.h"
 #include "folders/FolderArguments.h"
 #include "io/Lookup.h"
 
@@ -16,10 +17,13 @@ class Desktop;
 // What `scrivlist [FOLDER...]` asks for. Options count until "--"; after it
 // every argument is a folder, so a folder named "-x" can still be given.
 // Arguments are the bytes the program was given: a folder is a path of the
-// file system, whatever its name's encoding.
+// file system, whatever its name's encoding. A first argument --list asks
+// for the search's lines on standard output, without the window.
 struct CommandLine {
-    enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
+    enum class Action { OpenWindow, List, ShowHelp, ShowVersion, Refuse };
     Action action = Action::OpenWindow;
+    // List: what to search and how to print it.
+    ListRequest list;
     // Refuse: the one line for standard error.
     QString refusal;
     // The folder arguments in their order, as given.

@@ -4,6 +4,7 @@
 #include "QtDesktop.h"
 #include "SearchesOnDock.h"
 #include "SettingsStore.h"
+#include "cli/ListRun.h"
 #include "dock/LauncherBadge.h"
 #include "dock/SessionBusSignals.h"
 #include "folders/FolderListModel.h"
@@ -41,7 +42,7 @@ qint64 steadyClockMs()
 
 int main(int argc, char* argv[])
 {
-    // Read before anything of the window, so --help works without a display; a folder keeps its bytes.
+    // Read before anything of the window, so --help and --list work without a display; a folder keeps its bytes.
     QByteArrayList arguments;
     for (int position = 1; position < argc; ++position)
         arguments << QByteArray(argv[position]);
@@ -56,6 +57,8 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Refuse:
         std::fprintf(stderr, "%s\n", command.refusal.toLocal8Bit().constData());
         return 2;
+    case CommandLine::Action::List:
+        return runList(command.list);
     case CommandLine::Action::OpenWindow:
         break;
     }
