@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", command.refusal.toLocal8Bit().constData());
         return 2;
     case CommandLine::Action::List:
-        return runList(command.list);
+        runList(command.list);
     case CommandLine::Action::OpenWindow:
         break;
     }

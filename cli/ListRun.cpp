@@ -117,12 +117,14 @@ int printListing(const ListRequest& request)
 
 } // namespace
 
-int runList(const ListRequest& request)
+void runList(const ListRequest& request)
 {
     // The walk runs in a process of its own, and this one waits for it and ends as it did. A listing stuck in a
     // file system that does not answer keeps its thread in the kernel, and with it its whole process, however
     // it is told to end. So Ctrl+C ends the process the shell waits for at once, and so does the walk's end
     // after a time-out: the walk's process, done, lingers unseen until that call returns, as the window's does.
+    // Both end with _exit once every line is out: the libraries' clean-up at exit takes milliseconds and
+    // finishes nothing of the listing.
     const pid_t waiter = ::getpid();
     sigset_t childEnded;
     sigemptyset(&childEnded);
@@ -133,7 +135,7 @@ int runList(const ListRequest& request)
     const pid_t walker = ::pipe2(done, O_CLOEXEC) == 0 ? ::fork() : -1;
     if (walker > 0) {
         ::close(done[1]);
-        return endAsTheWalkEnds(walker, done[0], childEnded);
+        ::_exit(endAsTheWalkEnds(walker, done[0], childEnded));
     }
     pthread_sigmask(SIG_SETMASK, &usual, nullptr);
     if (walker < 0) {
@@ -142,7 +144,7 @@ int runList(const ListRequest& request)
             ::close(done[0]);
             ::close(done[1]);
         }
-        return printListing(request);
+        ::_exit(printListing(request));
     }
     ::close(done[0]);
     if (!followsItsWaiter(waiter))
@@ -150,7 +152,7 @@ int runList(const ListRequest& request)
     const int status = printListing(request);
     const auto said = static_cast<unsigned char>(status);
     [[maybe_unused]] const ssize_t written = ::write(done[1], &said, 1);
-    return status;
+    ::_exit(status);
 }
 
 int listMatches(const ListRequest& request, const QByteArray& workingFolder, LineWriter& out, LineWriter& errors,

@@ -13,9 +13,9 @@ class LineWriter;
 
 // Runs `scrivlist --list` in this process, which has no window and needs none:
 // the matching lines on standard output, a line for each failure on standard
-// error. Returns the exit status: 0, or 1 after any failure. A reader that
-// goes away ends it quietly.
-int runList(const ListRequest& request);
+// error. Ends the process with its exit status: 0, or 1 after any failure. A
+// reader that goes away ends it quietly.
+[[noreturn]] void runList(const ListRequest& request);
 
 // The walk of runList, writing to the given writers; folders and skipped
 // paths are taken against workingFolder. Each folder is walked as a
