@@ -38,7 +38,9 @@ bool LineWriter::flush()
 
 void LineWriter::append(QByteArrayView bytes)
 {
-    auto size = static_cast<size_t>(bytes.size());
+    const auto size = static_cast<size_t>(bytes.size());
+    if (size == 0)
+        return; // an empty view may hold no address at all
     if (used_ + size > Capacity && !flush())
         return;
     if (size > Capacity) {
