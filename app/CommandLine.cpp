@@ -3,7 +3,6 @@
 #include "common/Desktop.h"
 #include "text/Paths.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -88,6 +87,24 @@ CommandLine refused(const QString& line)
 CommandLine parseCommandLine(const QByteArrayList& arguments)
 {
     CommandLine command;
+    if (!arguments.isEmpty() && arguments.first() == "--list") {
+        const ListArguments list = parseListArguments(arguments.mid(1));
+        switch (list.outcome) {
+        case ListArguments::Outcome::List:
+            command.action = CommandLine::Action::List;
+            command.list = list.request;
+            return command;
+        case ListArguments::Outcome::ShowHelp:
+            command.action = CommandLine::Action::ShowHelp;
+            return command;
+        case ListArguments::Outcome::ShowVersion:
+            command.action = CommandLine::Action::ShowVersion;
+            return command;
+        case ListArguments::Outcome::Refuse:
+            break;
+        }
+        return refused(list.refusal);
+    }
     bool optionsEnded = false;
     for (int position = 0; position < arguments.size(); ++position) {
         const QByteArray& argument = arguments[position];
@@ -108,6 +125,8 @@ CommandLine parseCommandLine(const QByteArrayList& arguments)
             command.action = CommandLine::Action::ShowVersion;
             return command;
         }
+        if (argument == "--list")
+            return refused(QStringLiteral("--list comes first: scrivlist --list PHRASE [OPTION]... [--] FOLDER..."));
         const QByteArray name = optionName(argument);
         const qsizetype equals = name.indexOf('=');
         if (listed(name, ToolkitFlags) || (equals > 0 && listed(name.left(equals), ToolkitOptionsJoined))) {
@@ -132,6 +151,7 @@ CommandLine parseCommandLine(const QByteArrayList& arguments)
 QString helpText()
 {
     return QStringLiteral("Usage: scrivlist [OPTION]... [--] [FOLDER]...\n"
+                          "  or:  scrivlist --list PHRASE [LIST OPTION]... [--] FOLDER...\n"
                           "Opens the window with each FOLDER appended to the folder list, in order.\n"
                           "Arguments that are not folders are named in a box once the window shows.\n"
                           "\n"
@@ -139,23 +159,34 @@ QString helpText()
                           "  --version    show the version and end\n"
                           "  --           every argument after this is a folder, also one beginning with '-'\n"
                           "\n"
-                          "The toolkit's own options, such as -platform, are accepted as well.\n");
+                          "The toolkit's own options, such as -platform, are accepted as well.\n"
+                          "\n"
+                          "With --list, no window opens: the lines the result list would hold after a search\n"
+                          "of those folders for PHRASE go to standard output, in the same order, each its own\n"
+                          "bytes followed by a line feed. PHRASE is the argument right after --list; case is\n"
+                          "ignored and every \"*\" taken out, as in the window. Folders are taken against the\n"
+                          "working folder, as the folder list would hold them.\n"
+                          "\n"
+                          "  --form path|name|folder|subfolder\n"
+                          "                      what a line holds: Path and Filename (the default), Just\n"
+                          "                      Filename, Just Path, Just Subfolder\n"
+                          "  --no-subfolders     search the folders themselves only\n"
+                          "  --skip ENTRY        leave out a folder (a path) or every folder of a name, as a\n"
+                          "                      skip entry of the folder list without its minus; repeatable\n"
+                          "  -0, --null          end each line with a NUL byte instead, for xargs -0\n"
+                          "\n"
+                          "A folder that is missing or cannot be read gets a line on standard error and the\n"
+                          "walk goes on. Exit status: 0; 1 after such a line; 2 for a bad option, a phrase\n"
+                          "that is empty or only spaces, or no FOLDER.\n"
+                          "\n"
+                          "Examples:\n"
+                          "  scrivlist --list .pdf -0 ~/Documents | xargs -0 ls -l --\n"
+                          "  scrivlist --list .mp3 --no-subfolders ~/Music/Concert > concert.m3u\n");
 }
 
 QString versionText()
 {
     return QStringLiteral("scrivlist " SCRIVLIST_VERSION "\n");
-}
-
-QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder)
-{
-    if (argument.isEmpty())
-        return {};
-    const QByteArray absolute =
-        argument.startsWith(NativeSeparator) ? argument : workingFolder + NativeSeparator + argument;
-    // In Latin-1 every byte is a character of its own and comes back as it was, so the cleaning
-    // sees the separators and dots and leaves every other byte alone.
-    return NormalizePath(QDir::cleanPath(QString::fromLatin1(absolute)).toLatin1());
 }
 
 StartFolders sortStartFolders(const QByteArrayList& folders, const QByteArray& workingFolder,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ListRequest.h"
+#include "folders/FolderArguments.h"
 #include "io/Lookup.h"
 
 #include <QByteArray>
@@ -15,10 +17,13 @@ class Desktop;
 // What `scrivlist [FOLDER...]` asks for. Options count until "--"; after it
 // every argument is a folder, so a folder named "-x" can still be given.
 // Arguments are the bytes the program was given: a folder is a path of the
-// file system, whatever its name's encoding.
+// file system, whatever its name's encoding. A first argument --list asks
+// for the search's lines on standard output, without the window.
 struct CommandLine {
-    enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
+    enum class Action { OpenWindow, List, ShowHelp, ShowVersion, Refuse };
     Action action = Action::OpenWindow;
+    // List: what to search and how to print it.
+    ListRequest list;
     // Refuse: the one line for standard error.
     QString refusal;
     // The folder arguments in their order, as given.
@@ -35,12 +40,6 @@ CommandLine parseCommandLine(const QByteArrayList& arguments);
 // For standard output.
 QString helpText();
 QString versionText();
-
-// The folder-list entry for a folder argument: made absolute against the
-// working folder, "." and ".." and trailing separators taken out, then
-// normalised as a picked folder is. Empty for the empty argument, which
-// names no folder.
-QByteArray folderEntryFor(const QByteArray& argument, const QByteArray& workingFolder);
 
 // The folder arguments sorted into folder-list entries and the paths that
 // are not folders (missing, a file, empty, or no answer within `patience`: a

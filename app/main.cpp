@@ -3,6 +3,7 @@
 #include "app/QtDesktop.h"
 #include "app/SearchesOnDock.h"
 #include "app/SettingsStore.h"
+#include "cli/ListRun.h"
 #include "dock/LauncherBadge.h"
 #include "dock/SessionBusSignals.h"
 #include "folders/FolderListModel.h"
@@ -13,9 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <random>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -32,14 +31,6 @@ int drawOneToHundred()
     return static_cast<int>(fraction(generator) * 100) + 1;
 }
 
-// The working folder as the file system's bytes, whatever their encoding;
-// empty when it is gone.
-QByteArray workingFolder()
-{
-    std::error_code failure;
-    return QByteArray::fromStdString(std::filesystem::current_path(failure).native());
-}
-
 qint64 steadyClockMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -50,7 +41,7 @@ qint64 steadyClockMs()
 
 int main(int argc, char* argv[])
 {
-    // Read before anything of the window, so --help works without a display; a folder keeps its bytes.
+    // Read before anything of the window, so --help and --list work without a display; a folder keeps its bytes.
     QByteArrayList arguments;
     for (int position = 1; position < argc; ++position)
         arguments << QByteArray(argv[position]);
@@ -65,6 +56,8 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Refuse:
         std::fprintf(stderr, "%s\n", command.refusal.toLocal8Bit().constData());
         return 2;
+    case CommandLine::Action::List:
+        runList(command.list);
     case CommandLine::Action::OpenWindow:
         break;
     }

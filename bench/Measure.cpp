@@ -1,7 +1,9 @@
 #include "bench/Measure.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <ctime>
@@ -37,7 +39,7 @@ long long residentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
-double timeCommand(const QStringList& argv)
+double timeCommand(const QStringList& argv, const QString& output)
 {
     std::vector<QByteArray> storage;
     storage.reserve(argv.size());
@@ -51,7 +53,9 @@ double timeCommand(const QStringList& argv)
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const QByteArray outputPath = output.isEmpty() ? QByteArray("/dev/null") : QFile::encodeName(output);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const double start = monotonicMs();
     pid_t child = 0;
@@ -63,6 +67,34 @@ double timeCommand(const QStringList& argv)
     waitpid(child, &status, 0);
     const double elapsed = monotonicMs() - start;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? elapsed : -1;
+}
+
+namespace {
+
+const QString GnuTime = QStringLiteral("/usr/bin/time");
+
+} // namespace
+
+bool canMeasurePeakMemory()
+{
+    return QFileInfo(GnuTime).isExecutable();
+}
+
+CommandRun runMeasured(const QStringList& argv)
+{
+    if (!canMeasurePeakMemory())
+        return {timeCommand(argv), 0};
+    QTemporaryFile report;
+    if (!report.open())
+        return {timeCommand(argv), 0};
+    CommandRun run;
+    run.ms = timeCommand(QStringList{GnuTime, QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
+                                     report.fileName(), QStringLiteral("--")}
+                         + argv);
+    // In KiB, on the last line.
+    const QByteArrayList lines = report.readAll().trimmed().split('\n');
+    run.peakResidentMb = lines.constLast().toDouble() / 1024;
+    return run;
 }
 
 bool commandExists(const QString& name)

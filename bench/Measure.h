@@ -15,9 +15,19 @@ double median(std::vector<double> values);
 // Resident set size of this process.
 long long residentBytes();
 
-// Runs a command with its output sent to /dev/null; the wall time in ms, or
-// a negative number when it could not run or failed.
-double timeCommand(const QStringList& argv);
+// Runs a command with its output sent to the file given, or to /dev/null; the
+// wall time in ms, or a negative number when it could not run or failed.
+double timeCommand(const QStringList& argv, const QString& output = QString());
+
+// The same through GNU time, which also gives the command's peak resident
+// memory (0 without it). wait4's own figure would not do: a child spawned by
+// a big process counts that process's memory, lent to it until its exec.
+struct CommandRun {
+    double ms = -1;
+    double peakResidentMb = 0;
+};
+CommandRun runMeasured(const QStringList& argv);
+bool canMeasurePeakMemory();
 
 bool commandExists(const QString& name);
 

@@ -1,8 +1,9 @@
 // Measures the program beside the tools a person would use instead: the
 // search against find and fd on a synthetic tree, warm and cold, and on a
-// stand-in for a network share; the result list's work at a million lines,
-// how long the event loop goes unvisited, and the first paint. Everything the
-// program does is driven through the real window's buttons.
+// stand-in for a network share; scrivlist --list as a whole process beside
+// find, fd and bfs, with its output checked; the result list's work at a
+// million lines, how long the event loop goes unvisited, and the first paint.
+// Everything the window does is driven through its real buttons.
 // With --slow-disk-kbps it instead saves 7 MB to a mirror whose writes are
 // slowed to that rate, and reports how long the event loop went unvisited.
 
@@ -15,6 +16,7 @@
 #include "io/IoQueue.h"
 #include "results/ResultModel.h"
 #include "search/FolderFeed.h"
+#include "search/SearchPhrase.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -370,6 +373,121 @@ QStringList fdCommand(const QString& tree, const QString& phrase)
             tree};
 }
 
+// The command line's listing and the tools a script would use instead, each run as a whole process. All are
+// asked for the same set: every name but a folder's that holds the phrase, ignoring case. (find and bfs take
+// the phrase as a pattern, so it must hold none of "*?[\\" but the stars the listing takes out.)
+struct ListingTool {
+    QString name;
+    QStringList argv;
+};
+
+QString findPattern(const QString& phrase)
+{
+    return QStringLiteral("*%1*").arg(searchedPhrase(phrase));
+}
+
+QStringList findListing(const QString& tree, const QString& phrase)
+{
+    return {QStringLiteral("find"), tree,
+            QStringLiteral("!"),    QStringLiteral("-type"),
+            QStringLiteral("d"),    QStringLiteral("-iname"),
+            findPattern(phrase)};
+}
+
+QList<ListingTool> listingTools(const QString& tree, const QString& phrase, bool haveFd, bool haveBfs)
+{
+    QList<ListingTool> tools{
+        {QStringLiteral("scrivlist --list"),
+         {QStringLiteral(SCRIVLIST_PROGRAM), QStringLiteral("--list"), phrase, QStringLiteral("--"), tree}},
+        {QStringLiteral("find -iname"), findListing(tree, phrase)}};
+    if (haveFd) {
+        const QStringList fd{QStringLiteral("fdfind"), QStringLiteral("--no-ignore"), QStringLiteral("--hidden"),
+                             QStringLiteral("-i"),     QStringLiteral("-F"),          QStringLiteral("-t"),
+                             QStringLiteral("f"),      searchedPhrase(phrase),        tree};
+        tools.append({QStringLiteral("fd default threads"), fd});
+        tools.append({QStringLiteral("fd 1 thread"), QStringList(fd) << QStringLiteral("-j1")});
+    }
+    if (haveBfs) {
+        QStringList bfs = findListing(tree, phrase);
+        bfs.first() = QStringLiteral("bfs");
+        tools.append({QStringLiteral("bfs -iname"), bfs});
+    }
+    return tools;
+}
+
+QString listingFigure(const QString& phrase, const QString& tool)
+{
+    return QStringLiteral("list \"%1\": %2").arg(phrase, tool);
+}
+
+// Wall times and peak resident memory of the whole processes.
+struct ProcessFigures {
+    std::map<QString, std::vector<double>> times;
+    std::map<QString, double> peakMb;
+
+    void add(const QString& name, const CommandRun& run)
+    {
+        times[name].push_back(run.ms);
+        peakMb[name] = std::max(peakMb[name], run.peakResidentMb);
+    }
+    double median(const QString& name) const
+    {
+        const auto found = times.find(name);
+        return found == times.end() ? 0 : ::median(found->second);
+    }
+};
+
+// Each tool once for the phrase, starting with a different one each round, so none always follows another.
+void listingRound(ProcessFigures& figures, const QString& tree, const QString& phrase, bool haveFd, bool haveBfs,
+                  int round)
+{
+    const QList<ListingTool> tools = listingTools(tree, phrase, haveFd, haveBfs);
+    for (qsizetype turn = 0; turn < tools.size(); ++turn) {
+        const ListingTool& tool = tools[(turn + round) % tools.size()];
+        figures.add(listingFigure(phrase, tool.name), runMeasured(tool.argv));
+    }
+}
+
+QByteArrayList sortedLines(QByteArrayList lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+QByteArrayList nulEndedLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArrayList lines = file.readAll().split('\0');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Whether the listing printed find's set of paths, and the lines of the window's search just made (path and
+// filename) in the window's order. Says which, and returns the number of mismatches.
+int checkListing(const ResultModel& window, const QString& tree, const QString& phrase, const QString& scratch)
+{
+    const QString listedPath = scratch + QStringLiteral("/listed");
+    const QString foundPath = scratch + QStringLiteral("/found");
+    timeCommand({QStringLiteral(SCRIVLIST_PROGRAM), QStringLiteral("--list"), phrase, QStringLiteral("-0"),
+                 QStringLiteral("--"), tree},
+                listedPath);
+    timeCommand(findListing(tree, phrase) << QStringLiteral("-print0"), foundPath);
+    const QByteArrayList listed = nulEndedLines(listedPath);
+    const bool sameSet = sortedLines(listed) == sortedLines(nulEndedLines(foundPath));
+    bool sameOrder = listed.size() == window.lineCount();
+    for (qsizetype line = 0; sameOrder && line < listed.size(); ++line)
+        sameOrder = window.lineBytes(line) == listed[line];
+    QFile::remove(listedPath);
+    QFile::remove(foundPath);
+    std::printf("list \"%s\": %lld paths, find's set of paths %s, the window's lines in its order %s\n",
+                qPrintable(phrase), static_cast<long long>(listed.size()), sameSet ? "equal" : "DIFFER",
+                sameOrder ? "equal" : "DIFFER");
+    return (sameSet ? 0 : 1) + (sameOrder ? 0 : 1);
+}
+
 // One listing in flight at a time: the walk as it was before reading ahead.
 ReadAhead oneInFlight()
 {
@@ -578,11 +696,20 @@ int main(int argc, char* argv[])
         if (round % 2 == 0)
             bench.search(one, tree, searched, lines, oneInFlight());
     };
-    // One untimed pass of each warms the cache for everyone.
+    const bool haveBfs = commandExists(QStringLiteral("bfs"));
+    if (!haveBfs)
+        std::printf("bfs is not installed: no bfs figures\n");
+    if (!canMeasurePeakMemory())
+        std::printf("GNU time is not installed: no peak memory figures\n");
+    const QString everyFile = QStringLiteral("*");
+    // One untimed pass of each warms the cache for everyone; the listing's output is checked meanwhile.
     timeCommand(findFiles);
     bench.search(QStringLiteral("warm-up"), tree, phrase, &found);
-    bench.search(QStringLiteral("warm-up"), tree, QStringLiteral("*"), &everything);
+    int listingMismatches = checkListing(bench.form().resultList(), tree, phrase, bench.scratchPath());
+    bench.search(QStringLiteral("warm-up"), tree, everyFile, &everything);
+    listingMismatches += checkListing(bench.form().resultList(), tree, everyFile, bench.scratchPath());
     figures = {};
+    ProcessFigures processes;
     for (int round = 0; round < rounds; ++round) {
         searchBesideOneInFlight(QStringLiteral("search"), phrase, &found, round);
         figures.times[QStringLiteral("find -iname")].push_back(timeCommand(findMatching));
@@ -593,6 +720,8 @@ int main(int argc, char* argv[])
         }
         searchBesideOneInFlight(QStringLiteral("search *"), QStringLiteral("*"), &everything, round);
         figures.times[QStringLiteral("find -type f")].push_back(timeCommand(findFiles));
+        for (const QString& listed : {phrase, everyFile})
+            listingRound(processes, tree, listed, haveFd, haveBfs, round);
     }
     std::printf("search found %lld lines, \"*\" %lld lines\n", found, everything);
 
@@ -638,6 +767,9 @@ int main(int argc, char* argv[])
         printFigure(name + QStringLiteral(" (median ms)"), ::median(values), "ms");
     for (const auto& [name, gap] : figures.longestGapMs)
         printFigure(QStringLiteral("longest event-loop gap, ") + name, gap, "ms");
+    for (const auto& [name, values] : processes.times)
+        std::printf("%-54s %10.1f ms %7.1f MB peak\n", qPrintable(name + QStringLiteral(" (median ms)")),
+                    ::median(values), processes.peakMb[name]);
 
     std::vector<double> memory;
     std::vector<double> paints;
@@ -686,6 +818,21 @@ int main(int argc, char* argv[])
     } else {
         std::printf("targets: set for --files %lld --lines %lld, not checked here\n", TargetScale, TargetScale);
     }
+    // The listing's targets depend on the files alone.
+    if (everything >= TargetScale) {
+        for (const QString& listed : {phrase, everyFile}) {
+            const double list = processes.median(listingFigure(listed, QStringLiteral("scrivlist --list")));
+            const QByteArray shown = QStringLiteral("list \"%1\" / ").arg(listed).toUtf8();
+            printTarget((shown + "find -iname").constData(),
+                        list / processes.median(listingFigure(listed, QStringLiteral("find -iname"))), 0.45);
+            if (haveFd)
+                printTarget((shown + "fd default threads").constData(),
+                            list / processes.median(listingFigure(listed, QStringLiteral("fd default threads"))), 0.8);
+        }
+        if (canMeasurePeakMemory())
+            printTarget("list \"*\" peak resident MB",
+                        processes.peakMb[listingFigure(everyFile, QStringLiteral("scrivlist --list"))], 64);
+    }
     // These depend on the lines alone.
     if (lines >= TargetScale) {
         printTarget("undo of a clear ms", undoClear, 50);
@@ -705,7 +852,17 @@ int main(int argc, char* argv[])
                 "undo_filter_ms=%.0f longphrase_ms=%.0f maxgap_ms=%.0f firstpaint_ms=%.0f errors=%d\n",
                 qPrintable(ratio(all, findAll)), bytesPerLine, filter, save, copy, undoClear, undoFilter, longPhraseMs,
                 figures.longestGap(), firstPaint, bench.desktop().errors);
+    const auto listRatio = [&](const QString& listed, const QString& tool) {
+        return ratio(processes.median(listingFigure(listed, QStringLiteral("scrivlist --list"))),
+                     processes.median(listingFigure(listed, tool)));
+    };
+    std::printf("list/find=%s list/fd2=%s list*/find=%s list*/fd2=%s list*_peak_mb=%.1f mismatches=%d\n",
+                qPrintable(listRatio(phrase, QStringLiteral("find -iname"))),
+                qPrintable(listRatio(phrase, QStringLiteral("fd default threads"))),
+                qPrintable(listRatio(everyFile, QStringLiteral("find -iname"))),
+                qPrintable(listRatio(everyFile, QStringLiteral("fd default threads"))),
+                processes.peakMb[listingFigure(everyFile, QStringLiteral("scrivlist --list"))], listingMismatches);
     if (everything >= TargetScale || parser.isSet(QStringLiteral("cold")))
         coldFigures(bench, tree, phrase, findMatching, haveFd ? fd : QStringList());
-    return bench.desktop().errors == 0 ? 0 : 1;
+    return bench.desktop().errors == 0 && listingMismatches == 0 ? 0 : 1;
 }

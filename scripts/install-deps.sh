@@ -28,8 +28,9 @@ test_packages=(
     # end-to-end test in a real window, under X11 and under a headless Wayland compositor
     xvfb xauth dbus dbus-x11 at-spi2-core python3-gi gir1.2-atspi-2.0 python3-xlib xdotool xclip x11-utils
     imagemagick weston
-    # benchmark: the share and slow-disk stand-in, and a parallel finder to compare with
-    libfuse3-dev fuse3 fd-find
+    # benchmark: the share and slow-disk stand-in, the finders the command line is compared with, and GNU time
+    # for their peak memory
+    libfuse3-dev fuse3 fd-find bfs time
     # the Debian package: build tools, shlibdeps (which reads binaries with file), lint, validators
     dpkg-dev file lintian desktop-file-utils appstream
     # fresh Debian roots for the package and the test command

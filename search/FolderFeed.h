@@ -30,6 +30,9 @@ struct ReadAhead {
     int listings = 24;                    // in flight at once in all
     int folders = 256;                    // listed and not yet taken by the walk
     qsizetype bytes = qsizetype(8) << 20; // their paths and file names
+    // In flight on a file system that answers at once, such as a warm disk, where listing is work for the
+    // processors: the window's walk keeps one busy itself, a walk that only prints leaves the others free.
+    int leastPerFileSystem = 1;
 };
 
 class TreeLister;

@@ -14,9 +14,8 @@ SkipRules skipRulesOf(const FolderListModel& list)
         if (!skip)
             continue;
         const QByteArray target = QFile::encodeName(skip->target);
-        // Paths are compared as the walk reports them.
         if (skip->kind == SkipEntry::Kind::Folder)
-            rules.addFolder(reportedFolderPath(target));
+            rules.addFolder(target);
         else
             rules.addName(target);
     }

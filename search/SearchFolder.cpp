@@ -4,7 +4,7 @@
 #include "common/Failure.h"
 #include "folders/FolderListModel.h"
 #include "results/ResultModel.h"
-#include "search/FolderLines.h"
+#include "search/MatchingLines.h"
 #include "search/SearchControls.h"
 #include "text/PhraseMatcher.h"
 
@@ -65,19 +65,14 @@ bool SearchFolder::searchListing(const PhraseMatcher& matcher)
         noteUnreadable();
         return true;
     }
-    const NameList& files = listing_.files;
-    FolderLines lines(listing_.path);
-    for (qsizetype position = 0; position < files.size(); ++position) {
-        context_.desktop.yieldToEventLoop();
-        if (stopRequested())
-            return false;
-        const QByteArrayView name = files.at(position);
-        if (!matcher.matches(name))
-            continue;
-        if (const auto line = lines.line(context_.controls.resultForm(), name))
-            context_.results.append(line->head, line->name);
-    }
-    return true;
+    return forEachMatchingLine(
+        listing_, matcher,
+        [this] {
+            context_.desktop.yieldToEventLoop();
+            return !stopRequested();
+        },
+        [this] { return context_.controls.resultForm(); },
+        [this](const FolderLines::Line& line) { context_.results.append(line.head, line.name); });
 }
 
 void SearchFolder::noteUnreadable()

@@ -8,20 +8,15 @@
 #include "results/ResultModel.h"
 #include "search/FolderListSkips.h"
 #include "search/SearchFolder.h"
+#include "search/SearchPhrase.h"
 #include "text/PhraseMatcher.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
 namespace {
 
 const QString StopCaption = QStringLiteral("Stop");
-
-bool isOnlySpaces(const QString& text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
-}
 
 } // namespace
 
@@ -38,7 +33,7 @@ void SearchRun::click(StepTrap& trap)
         trap.step(154, [&] { StopRequested = true; });
         return; // the interrupted run puts the pointer back
     }
-    if (trap.test(104, [&] { return isOnlySpaces(controls_.phrase()); })) {
+    if (trap.test(104, [&] { return isBlankPhrase(controls_.phrase()); })) {
         trap.step(106, [&] { desktop_.message(QStringLiteral("Input search for what phrase")); });
         return;
     }
@@ -97,7 +92,7 @@ void SearchRun::walkEntries(StepTrap& trap, int includeSubfolders)
         if (!trap.step(130, [&] { opened = walk.emplace(context, path, includeSubfolders != 0).open(); }) || !opened)
             continue;
         trap.step(132, [&] {
-            const QString phrase = controls_.phrase().remove(QLatin1Char('*'));
+            const QString phrase = searchedPhrase(controls_.phrase());
             if (!matcher || matcher->phrase() != phrase)
                 matcher.emplace(phrase);
             walk->run(*matcher);

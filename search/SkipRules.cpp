@@ -1,5 +1,6 @@
 #include "search/SkipRules.h"
 
+#include "search/FolderFeed.h"
 #include "text/Paths.h"
 
 namespace {
@@ -12,9 +13,9 @@ QByteArray borrowed(QByteArrayView bytes)
 
 } // namespace
 
-void SkipRules::addFolder(QByteArray path)
+void SkipRules::addFolder(const QByteArray& path)
 {
-    folders_.insert(std::move(path));
+    folders_.insert(reportedFolderPath(path));
 }
 
 void SkipRules::addName(QByteArray name)

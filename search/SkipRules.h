@@ -6,11 +6,12 @@
 
 // Folders a walk leaves out, never opening them. A path skips that folder and
 // all below it; a name skips every folder of exactly that name below a walk's
-// own folder. Paths are as the walk reports them (separators collapsed, no
-// trailing one); names are the bytes the file system holds, case and all.
+// own folder. Paths are compared as the walk reports them (separators
+// collapsed, no trailing one), however they are given; names are the bytes
+// the file system holds, case and all.
 class SkipRules {
 public:
-    void addFolder(QByteArray path);
+    void addFolder(const QByteArray& path);
     void addName(QByteArray name);
 
     bool isEmpty() const { return folders_.isEmpty() && names_.isEmpty(); }

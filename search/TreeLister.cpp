@@ -26,8 +26,9 @@ constexpr int ListedFoldersKeptOpen = 32;
 constexpr size_t ListingsPerWakeUp = 8;
 
 // A file system keeps as many listings in flight as of its last this many listings had to wait for it (a round
-// trip to a server, a disk read), at least one. A warm disk lists on the processor, where more listings at once
-// only compete with the walk for the cores; now and then a wait of its own changes nothing there.
+// trip to a server, a disk read), and at least ReadAhead::leastPerFileSystem. A warm disk lists on the
+// processor, where more listings at once only compete with the walk for the cores; now and then a wait of its
+// own changes nothing there.
 constexpr int RecentListings = 64;
 // Shorter waits are the system's own (a lock, a page): no reason to go wide.
 constexpr std::chrono::microseconds LongWait{100};
@@ -87,7 +88,7 @@ struct ListingJob {
     bool abandoned = false;
     bool holdsOpenSlot = false;
 
-    qsizetype bytes() const { return listingBytes(path, error == 0 ? files : NameList()); }
+    qsizetype bytes() const { return error == 0 ? listingBytes(path, files) : path.size(); }
 };
 
 // The walk's own folder: reached through its links like any path, then opened and read.
@@ -461,7 +462,8 @@ bool TreeLister::scheduleBelow(const Place& place, bool isTop)
 bool TreeLister::hasSlot(Device device)
 {
     const FileSystem& on = fileSystem(device);
-    const int cap = std::clamp(on.recentWaits / RecentListings, 1, limits_.listingsPerFileSystem);
+    const int most = std::max(1, limits_.listingsPerFileSystem);
+    const int cap = std::clamp(on.recentWaits / RecentListings, std::clamp(limits_.leastPerFileSystem, 1, most), most);
     return inFlight_ < limits_.listings && on.inFlight < cap;
 }
 

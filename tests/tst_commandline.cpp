@@ -69,6 +69,13 @@ void tst_commandline::parse_data()
                                   << QList<int>{0};
     QTest::newRow("toolkit option without its value")
         << QByteArrayList{"/a", "-platform"} << A::Refuse << QByteArrayList{"/a"} << QList<int>{};
+    QTest::newRow("list") << QByteArrayList{"--list", "x", "-0", "/a"} << A::List << QByteArrayList{} << QList<int>{};
+    QTest::newRow("list, then help") << QByteArrayList{"--list", "x", "--help"} << A::ShowHelp << QByteArrayList{}
+                                     << QList<int>{};
+    QTest::newRow("list, with a bad option")
+        << QByteArrayList{"--list", "x", "-platform", "xcb", "/a"} << A::Refuse << QByteArrayList{} << QList<int>{};
+    QTest::newRow("list after a folder") << QByteArrayList{"/a", "--list", "x", "/b"} << A::Refuse
+                                         << QByteArrayList{"/a"} << QList<int>{};
     QTest::newRow("a value joined where the toolkit takes none")
         << QByteArrayList{"-reverse=1"} << A::Refuse << QByteArrayList{} << QList<int>{};
 }
@@ -92,6 +99,9 @@ void tst_commandline::parse()
         QCOMPARE(command.folders, folders);
         QCOMPARE(command.toolkitArguments, toolkit);
     }
+    // The rest of --list is its own parser's.
+    if (action == CommandLine::Action::List)
+        QCOMPARE(command.list.folders, arguments.mid(arguments.size() - 1));
 }
 
 void tst_commandline::folderEntry_data()

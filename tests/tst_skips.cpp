@@ -87,6 +87,7 @@ void tst_skips::skipRules_data()
     QTest::newRow("no rules") << none << none << QByteArray("/a/b") << false << false;
     QTest::newRow("the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a/b") << true << true;
     QTest::newRow("below the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a/b/c") << false << true;
+    QTest::newRow("a path as given") << QByteArrayList{"/a//b/"} << none << QByteArray("/a/b") << true << true;
     QTest::newRow("a longer name") << QByteArrayList{"/a/b"} << none << QByteArray("/a/bc") << false << false;
     QTest::newRow("above the path") << QByteArrayList{"/a/b"} << none << QByteArray("/a") << false << false;
     QTest::newRow("the root") << QByteArrayList{"/"} << none << QByteArray("/a") << false << true;

@@ -41,6 +41,7 @@ void tst_text::normalizePath_data()
     native("root", "/", "/");
     native("doubled inside", "/home//user", "/home/user");
     native("three become two", "/a///b", "/a//b");
+    native("pairs at the end", "/a////", "/a//");
     native("backslash is a name character", "/a\\\\b", "/a\\\\b");
     native("empty", "", "");
 }

@@ -7,13 +7,18 @@ namespace {
 template <typename Text, typename Unit>
 Text collapseDoubledSeparators(const Text& path, qsizetype from, Unit separator)
 {
+    // The text between pairs is copied whole: a walk normalises every folder it finds a match in.
     Text result;
     result.reserve(path.size() - from);
-    for (qsizetype i = from; i < path.size(); ++i) {
-        result.append(path.at(i));
-        if (path.at(i) == separator && i + 1 < path.size() && path.at(i + 1) == separator)
-            ++i; // the second of a pair is dropped
+    qsizetype start = from;
+    for (qsizetype i = from; i + 1 < path.size(); ++i) {
+        if (path.at(i) == separator && path.at(i + 1) == separator) {
+            result.append(path.sliced(start, i + 1 - start));
+            start = i + 2; // the second of a pair is dropped
+            ++i;
+        }
     }
+    result.append(path.sliced(start));
     return result;
 }
 
