@@ -203,6 +203,34 @@ QString composed(QString text)
     return result + text.mid(start).normalized(QString::NormalizationForm_C);
 }
 
+bool isGreek(char32_t c)
+{
+    return (c >= 0x0370 && c <= 0x03ff) || (c >= 0x1f00 && c <= 0x1fff);
+}
+
+// Greek capitals are written without their accents ("Οδός" is "ΟΔΟΣ"), so
+// ignoring case in Greek ignores its accents too: each Greek letter becomes
+// its base letter and the marks on it go. Other scripts keep their accents.
+QString withoutGreekAccents(const QString& text)
+{
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return isGreek(c.unicode()); }))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    bool onGreekLetter = false;
+    for (qsizetype at = 0; at < text.size();) {
+        char32_t c = codePointAt(text, at);
+        at += unitsOf(c);
+        if (onGreekLetter && QChar::combiningClass(c) != 0)
+            continue;
+        onGreekLetter = isGreek(c);
+        while (onGreekLetter && QChar::decompositionTag(c) == QChar::Canonical)
+            c = codePointAt(QChar::decomposition(c), 0);
+        result += QString::fromUcs4(&c, 1);
+    }
+    return result;
+}
+
 // Lower case, in one Unicode form, so that a name written with combining
 // accents matches a phrase typed with composed letters, and the other way
 // round. Case folding after lower-casing brings together the lower-case
@@ -210,7 +238,7 @@ QString composed(QString text)
 // sigma, the long s and s.
 QString foldedText(const QString& text)
 {
-    return composed(text.toLower().toCaseFolded());
+    return withoutGreekAccents(composed(text.toLower().toCaseFolded()));
 }
 
 } // namespace

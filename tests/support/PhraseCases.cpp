@@ -59,7 +59,11 @@ void addPhraseRows()
     row("final sigma inside a name", "ος.", "ΟΔΟΣ.txt", true);
     row("an accented Greek capital", "Οδός", "ΟΔΌΣ.txt", true);
     row("an accented Greek letter, decomposed", "Οδός", "ΟΔΟ\u0301Σ.txt", true);
-    row("the Greek accent is part of its letter", "Οδός", "οδος.doc", false);
+    // Greek capitals drop their accents, so in Greek an accent does not tell names apart.
+    row("an accented Greek word over capitals", "Οδός", "ΟΔΟΣ.txt", true);
+    row("Greek capitals over an accented word", "ΟΔΟΣ", "Οδός.txt", true);
+    row("Greek small letters over an accented word", "οδος", "Οδός.txt", true);
+    row("a Greek diaeresis and accent", "ι", "ΐ.txt", true);
     row("dotted capital I", "İSTANBUL", "İstanbul.txt", true);
     row("dotted capital I, decomposed", "İSTANBUL", "I\u0307stanbul.txt", true);
     row("dotted capital I is no plain i", "istanbul", "İstanbul.txt", false);
