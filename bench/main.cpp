@@ -179,8 +179,8 @@ public:
     {
         QAction* item = window_.form.findChild<QAction*>(QLatin1String(objectName));
         const double start = monotonicMs();
-        watched(
-            name, [&] { item->trigger(); }, figures.tidyingGapMs);
+        const auto choose = [&] { item->trigger(); };
+        watched(name, choose, figures.tidyingGapMs);
         figures.times[name].push_back(monotonicMs() - start);
     }
 
