@@ -21,6 +21,7 @@
 #include "results/ClipboardCopy.h"
 #include "results/ContainingFolder.h"
 #include "results/FileHandover.h"
+#include "results/ListTidying.h"
 #include "results/ResultExport.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
@@ -138,6 +139,8 @@ void Form1::routeEvents()
     connect(folderMenu_, &FolderListMenu::skipFolderChosen, this, &Form1::mnuSkipFolder_Click);
     connect(folderMenu_, &FolderListMenu::skipNamedChosen, this, &Form1::mnuSkipNamed_Click);
     connect(resultMenu_, &ResultListMenu::ticksChosen, this, &Form1::ListView2Menu_Click);
+    connect(resultMenu_, &ResultListMenu::sortChosen, this, &Form1::mnuSortLines_Click);
+    connect(resultMenu_, &ResultListMenu::removeDuplicatesChosen, this, &Form1::mnuRemoveDuplicates_Click);
     connect(resultMenu_, &ResultListMenu::openFolderChosen, this, &Form1::mnuOpenFolder_Click);
     connect(resultMenu_, &ResultListMenu::copyFilesChosen, this, &Form1::mnuCopyFiles_Click);
     connect(resultMenu_, &ResultListMenu::exportChosen, this, &Form1::mnuExport_Click);
@@ -240,6 +243,22 @@ QByteArrayView Form1::selectedResultLine() const
 void Form1::ListView2Menu_Click(TickChange change)
 {
     resultList_->changeAllTicks(change);
+}
+
+void Form1::mnuSortLines_Click()
+{
+    if (trimsRefused())
+        return;
+    StepTrap trap = trapFor("mnuSortLines_Click");
+    sortResultLines(trap, services_.desktop, *resultList_, pointerSetter());
+}
+
+void Form1::mnuRemoveDuplicates_Click()
+{
+    if (trimsRefused())
+        return;
+    StepTrap trap = trapFor("mnuRemoveDuplicates_Click");
+    removeDuplicateResultLines(trap, services_.desktop, *resultList_, pointerSetter());
 }
 
 void Form1::mnuSkipFolder_Click()

@@ -83,6 +83,8 @@ private:
     void ListView2_DblClick();
     void ListView2_ContextMenu(const QPoint& at);
     void ListView2Menu_Click(TickChange change);
+    void mnuSortLines_Click();
+    void mnuRemoveDuplicates_Click();
     void mnuSkipFolder_Click();
     void mnuSkipNamed_Click();
     void mnuOpenFolder_Click();
@@ -101,8 +103,9 @@ private:
     void PushButton11_Click();
     void PushButton17_Click();
 
-    // Undo, Redo and the removal of one result line are refused while the busy
-    // pointer shows and while a save or an export holds the list, whatever the
+    // Undo, Redo, the sort, the removal of duplicates and the removal of one
+    // result line are refused while the busy pointer shows and while a save, an
+    // export, a sort or a removal of duplicates holds the list, whatever the
     // pointer shows then.
     bool trimsRefused() const;
     // The selected result line's bytes; empty when none is selected.

@@ -28,6 +28,10 @@ ResultListMenu::ResultListMenu(QUndoStack& history, QWidget* list) : QMenu(list)
     item("Untick All", "mnuUntickAll", [this] { emit ticksChosen(TickChange::UntickAll); });
     item("Invert Ticks", "mnuInvertTicks", [this] { emit ticksChosen(TickChange::InvertTicks); });
     addSeparator();
+    QAction* sort = item("Sort Lines A to Z", "mnuSortLines", [this] { emit sortChosen(); });
+    QAction* removeDuplicates =
+        item("Remove Duplicate Lines", "mnuRemoveDuplicates", [this] { emit removeDuplicatesChosen(); });
+    addSeparator();
     openFolder_ = item("Open Containing Folder", "mnuOpenFolder", [this] { emit openFolderChosen(); });
     item("Copy Ticked as Files", "mnuCopyFiles", [this] { emit copyFilesChosen(); });
     addSeparator();
@@ -40,6 +44,9 @@ ResultListMenu::ResultListMenu(QUndoStack& history, QWidget* list) : QMenu(list)
     redo->setShortcuts(RedoKeys);
     trims_ = new QActionGroup(this);
     trims_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    // Both are steps of the history, so the window lets them when it lets Undo.
+    trims_->addAction(sort);
+    trims_->addAction(removeDuplicates);
     for (QAction* action : {undo, redo}) {
         // The stack says when each can act, the group when the window lets them.
         trims_->addAction(action);

@@ -10,12 +10,13 @@ class QActionGroup;
 class QUndoStack;
 enum class TickChange;
 
-// The result list's menu: the tick commands, Open Containing Folder and Copy
-// Ticked as Files, Undo and Redo, and Export List.... Open Containing Folder
-// is offered for the line the menu opens for until that line is known to name
-// nothing. Undo and Redo are the list history's own actions, with their keys
-// over the list as well as in the menu; while the window refuses trims they
-// are greyed and deaf to those keys.
+// The result list's menu: the tick commands, the sort and the removal of
+// duplicates, Open Containing Folder and Copy Ticked as Files, Undo and Redo,
+// and Export List.... Open Containing Folder is offered for the line the menu
+// opens for until that line is known to name nothing. Undo and Redo are the
+// list history's own actions, with their keys over the list as well as in the
+// menu; while the window refuses trims they, the sort and the removal of
+// duplicates are greyed and deaf to those keys.
 class ResultListMenu : public QMenu {
     Q_OBJECT
 public:
@@ -31,6 +32,8 @@ public:
 
 signals:
     void ticksChosen(TickChange change);
+    void sortChosen();
+    void removeDuplicatesChosen();
     void openFolderChosen();
     void copyFilesChosen();
     void exportChosen();

@@ -78,13 +78,17 @@ struct Window {
         form.Form_Load();
     }
 
-    // About 57 characters a line, like a path and name two folders deep.
-    void fillList(long long lines)
+    // About 57 characters a line, like a path and name two folders deep; with
+    // `distinct` given, each line after the first `distinct` repeats one of them.
+    void fillList(long long lines, long long distinct = 0)
     {
+        if (distinct <= 0)
+            distinct = std::max(1LL, lines);
         ResultModel& list = form.resultList();
         list.clear();
         QByteArray line;
-        for (long long i = 0; i < lines; ++i) {
+        for (long long at = 0; at < lines; ++at) {
+            const long long i = at % distinct;
             line = "/home/user/archive/folder_" + QByteArray::number(i % 997).rightJustified(3, '0') + "/report_"
                    + QByteArray::number(i).rightJustified(7, '0') + ((i % 10 == 0) ? "_invoice.txt" : "_summary.pdf");
             list.append(line);
@@ -98,6 +102,8 @@ struct Window {
 struct Figures {
     std::map<QString, std::vector<double>> times;
     std::map<QString, double> longestGapMs;
+    // The sort and the removal of duplicates, whose pauses have a target of their own.
+    std::map<QString, double> tidyingGapMs;
 
     double median(const QString& name) const
     {
@@ -161,13 +167,23 @@ public:
         FolderFeed::setDefaultReadAhead(usual);
     }
 
-    void fillList(long long lines) { window_.fillList(lines); }
+    void fillList(long long lines, long long distinct = 0) { window_.fillList(lines, distinct); }
 
     // One click on a button of the result list, answered without waiting.
     void click(const QString& name, QPushButton* button)
     {
         const double start = monotonicMs();
         watched(name, [&] { button->click(); });
+        figures.times[name].push_back(monotonicMs() - start);
+    }
+
+    // An item of the result list's menu that yields to the window while it works.
+    void menuItem(const QString& name, const char* objectName)
+    {
+        QAction* item = window_.form.findChild<QAction*>(QLatin1String(objectName));
+        const double start = monotonicMs();
+        const auto choose = [&] { item->trigger(); };
+        watched(name, choose, figures.tidyingGapMs);
         figures.times[name].push_back(monotonicMs() - start);
     }
 
@@ -203,11 +219,13 @@ public:
     }
 
 private:
-    void watched(const QString& name, const std::function<void()>& work)
+    void watched(const QString& name, const std::function<void()>& work) { watched(name, work, figures.longestGapMs); }
+
+    void watched(const QString& name, const std::function<void()>& work, std::map<QString, double>& gaps)
     {
         gaps_.start();
         work();
-        double& longest = figures.longestGapMs[name];
+        double& longest = gaps[name];
         longest = std::max(longest, gaps_.stop());
     }
 
@@ -760,6 +778,13 @@ int main(int argc, char* argv[])
                     form.findChild<QPushButton*>(QStringLiteral("PushButton4")));
         bench.click(QStringLiteral("clear") + linesText, form.findChild<QPushButton*>(QStringLiteral("PushButton6")));
         bench.undo(QStringLiteral("undo of clear") + linesText);
+        bench.fillList(lines);
+        bench.menuItem(QStringLiteral("sort") + linesText, "mnuSortLines");
+        bench.undo(QStringLiteral("undo of sort") + linesText);
+        // Every line twice.
+        bench.fillList(lines, std::max(1LL, lines / 2));
+        bench.menuItem(QStringLiteral("remove duplicates") + linesText, "mnuRemoveDuplicates");
+        bench.undo(QStringLiteral("undo of remove duplicates") + linesText);
     }
     form.resultList().clear();
 
@@ -767,6 +792,11 @@ int main(int argc, char* argv[])
         printFigure(name + QStringLiteral(" (median ms)"), ::median(values), "ms");
     for (const auto& [name, gap] : figures.longestGapMs)
         printFigure(QStringLiteral("longest event-loop gap, ") + name, gap, "ms");
+    double tidyingGap = 0;
+    for (const auto& [name, gap] : figures.tidyingGapMs) {
+        printFigure(QStringLiteral("longest event-loop gap, ") + name, gap, "ms");
+        tidyingGap = std::max(tidyingGap, gap);
+    }
     for (const auto& [name, values] : processes.times)
         std::printf("%-54s %10.1f ms %7.1f MB peak\n", qPrintable(name + QStringLiteral(" (median ms)")),
                     ::median(values), processes.peakMb[name]);
@@ -794,6 +824,10 @@ int main(int argc, char* argv[])
     const double undoClear = figures.median(QStringLiteral("undo of clear") + linesText);
     const double undoFilter = std::max(figures.median(QStringLiteral("undo of filter containing") + linesText),
                                        figures.median(QStringLiteral("undo of filter not containing") + linesText));
+    const double sort = figures.median(QStringLiteral("sort") + linesText);
+    const double duplicates = figures.median(QStringLiteral("remove duplicates") + linesText);
+    const double undoTidying = std::max(figures.median(QStringLiteral("undo of sort") + linesText),
+                                        figures.median(QStringLiteral("undo of remove duplicates") + linesText));
     // The targets are set for a million files and a million lines.
     constexpr long long TargetScale = 1000000;
     if (everything >= TargetScale && lines >= TargetScale) {
@@ -837,6 +871,10 @@ int main(int argc, char* argv[])
     if (lines >= TargetScale) {
         printTarget("undo of a clear ms", undoClear, 50);
         printTarget("undo of a filter ms", undoFilter, 50);
+        printTarget("sort ms", sort, 2000);
+        printTarget("remove duplicates ms", duplicates, 500);
+        printTarget("undo of a sort or a removal of duplicates ms", undoTidying, 100);
+        printTarget("longest event-loop gap, sort and duplicates ms", tidyingGap, 100);
     }
     // And this on the phrase alone.
     const double longPhraseMs = figures.median(longPhraseSearch);
@@ -849,9 +887,11 @@ int main(int argc, char* argv[])
                     qPrintable(ratio(search, fdDefault)));
     }
     std::printf(" all/findf=%s bytes/line=%.0f filter_ms=%.0f save_ms=%.0f copy_ms=%.0f undo_clear_ms=%.0f "
-                "undo_filter_ms=%.0f longphrase_ms=%.0f maxgap_ms=%.0f firstpaint_ms=%.0f errors=%d\n",
-                qPrintable(ratio(all, findAll)), bytesPerLine, filter, save, copy, undoClear, undoFilter, longPhraseMs,
-                figures.longestGap(), firstPaint, bench.desktop().errors);
+                "undo_filter_ms=%.0f sort_ms=%.0f dedupe_ms=%.0f undo_sort_dedupe_ms=%.0f longphrase_ms=%.0f "
+                "maxgap_ms=%.0f sort_dedupe_gap_ms=%.0f firstpaint_ms=%.0f errors=%d\n",
+                qPrintable(ratio(all, findAll)), bytesPerLine, filter, save, copy, undoClear, undoFilter, sort,
+                duplicates, undoTidying, longPhraseMs, figures.longestGap(), tidyingGap, firstPaint,
+                bench.desktop().errors);
     const auto listRatio = [&](const QString& listed, const QString& tool) {
         return ratio(processes.median(listingFigure(listed, QStringLiteral("scrivlist --list"))),
                      processes.median(listingFigure(listed, tool)));

@@ -18,7 +18,14 @@ ListReading::~ListReading()
 
 QByteArrayView ListReading::lineBytes(qsizetype line) const
 {
-    if (list_.revision() != revision_ || line >= count_)
+    if (line >= count_)
         throw lineGoneFailure();
+    requireUnmoved();
     return list_.lineBytes(line);
+}
+
+void ListReading::requireUnmoved() const
+{
+    if (list_.revision() != revision_)
+        throw lineGoneFailure();
 }

@@ -25,6 +25,8 @@ public:
     qsizetype lineCount() const { return count_; }
     // Valid until the next yield.
     QByteArrayView lineBytes(qsizetype line) const;
+    // Throws the line-gone failure once the lines read have moved.
+    void requireUnmoved() const;
 
 private:
     ResultModel& list_;

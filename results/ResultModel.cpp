@@ -1,6 +1,7 @@
 #include "results/ResultModel.h"
 
 #include "results/FileHandover.h"
+#include "results/SortStep.h"
 #include "results/TrimStep.h"
 
 #include <QMimeData>
@@ -162,6 +163,27 @@ void ResultModel::retainLines(const std::function<bool(QByteArrayView)>& keep)
             taken.push_back({position, 1});
     }
     trim(std::move(taken));
+}
+
+void ResultModel::removeRuns(LineRuns runs)
+{
+    trim(std::move(runs));
+}
+
+void ResultModel::reorder(std::vector<std::size_t> order, LineStore sorted)
+{
+    if (order.size() > lines_.count() || sorted.count() != order.size())
+        throw std::out_of_range("no such result lines");
+    std::size_t place = 0;
+    while (place < order.size() && order[place] == place)
+        ++place;
+    if (place == order.size()) {
+        history_.spares().give(std::move(sorted));
+        return;
+    }
+    auto step = std::make_unique<SortStep>(*this, std::move(order), std::move(sorted));
+    step->make();
+    history_.push(std::move(step));
 }
 
 void ResultModel::hold()

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -23,8 +24,8 @@ enum class TickChange { TickAll, UntickAll, InvertTicks };
 // byte buffer plus an end offset and a check byte per line, so a million
 // lines cost little more than their text. Appends reach attached views in
 // batches; every other change first brings the views up to date. Each
-// removal of lines is a trim, a step of the list's history that can be undone
-// and redone; ticks are not.
+// removal of lines is a trim, and each new order a sort, a step of the list's
+// history that can be undone and redone; ticks are not.
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -46,17 +47,24 @@ public:
     // Keeps the lines for which keep() is true, in order, with their checks,
     // in one pass and one reset of the views.
     void retainLines(const std::function<bool(QByteArrayView)>& keep);
+    // Takes the runs out as one trim.
+    void removeRuns(LineRuns runs);
+    // Puts the first order.size() lines in a new order as one step, their
+    // ticks going with them: order[i] is the line that goes to place i, and
+    // sorted holds those lines in that order already. Lines after them stay.
+    // An order that moves nothing is no step.
+    void reorder(std::vector<std::size_t> order, LineStore sorted);
 
-    // The most recent trim not undone comes back, lines at their places with
-    // their ticks, before any appended since; Redo takes it again.
+    // The most recent trim or sort not undone is taken back, lines at their
+    // places with their ticks, before any appended since; Redo makes it again.
     bool canUndo() const { return history_.stack().canUndo(); }
     bool canRedo() const { return history_.stack().canRedo(); }
     void undo() { history_.stack().undo(); }
     void redo() { history_.stack().redo(); }
     ListHistory& history() { return history_; }
 
-    // Goes up with every change that moves or removes lines: the trims, Undo
-    // and Redo. Lines appended at the end and ticks leave it as it is.
+    // Goes up with every change that moves or removes lines: the trims, sorts,
+    // Undo and Redo. Lines appended at the end and ticks leave it as it is.
     std::uint64_t revision() const { return revision_; }
     // The ticks of every line as they are now.
     std::vector<std::uint8_t> ticks() const { return {lines_.checks.begin(), lines_.checks.end()}; }

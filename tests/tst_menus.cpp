@@ -53,10 +53,21 @@ void tst_menus::menuItemsInOrder_data()
     QTest::addColumn<int>("list");
     QTest::addColumn<QStringList>("captions"); // a separator is empty
     QTest::newRow("folder list") << 1 << QStringList{"Skip a Folder...", "Skip Folders Named..."};
-    QTest::newRow("result list")
-        << 2
-        << QStringList{"Tick All", "Untick All", "Invert Ticks", "", "Open Containing Folder", "Copy Ticked as Files",
-                       "",         "Undo",       "Redo",         "", "Export List..."};
+    QTest::newRow("result list") << 2
+                                 << QStringList{"Tick All",
+                                                "Untick All",
+                                                "Invert Ticks",
+                                                "",
+                                                "Sort Lines A to Z",
+                                                "Remove Duplicate Lines",
+                                                "",
+                                                "Open Containing Folder",
+                                                "Copy Ticked as Files",
+                                                "",
+                                                "Undo",
+                                                "Redo",
+                                                "",
+                                                "Export List..."};
 }
 
 void tst_menus::menuItemsInOrder()

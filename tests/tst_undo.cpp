@@ -1,4 +1,6 @@
+#include "results/LineOrder.h"
 #include "results/ListStep.h"
+#include "results/ListTidying.h"
 #include "results/ResultFilters.h"
 #include "results/ResultModel.h"
 
@@ -33,7 +35,7 @@ void fill(ResultModel& list, const QString& rendered)
     }
 }
 
-// Runs "del 1, drop txt, keep doc, clear, add x, tick 2, untick 0, undo, redo".
+// Runs "del 1, drop txt, keep doc, clear, sort, dedupe, add x, tick 2, untick 0, undo, redo".
 void run(ResultModel& list, const QString& script)
 {
     for (const QString& command : script.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
@@ -47,6 +49,10 @@ void run(ResultModel& list, const QString& script)
             RemoveResultsNotContaining(list, argument);
         else if (verb == QLatin1String("clear"))
             list.clear();
+        else if (verb == QLatin1String("sort"))
+            SortLines(list, fileNameCollator(QLocale(QLocale::English)), [] {});
+        else if (verb == QLatin1String("dedupe"))
+            RemoveDuplicateLines(list, [] {});
         else if (verb == QLatin1String("add"))
             list.append(argument.toUtf8());
         else if (verb == QLatin1String("tick") || verb == QLatin1String("untick"))
@@ -162,6 +168,23 @@ void tst_undo::trimsAreUndoneAndRedone_data()
     QTest::newRow("removing nothing leaves redo") << mixed << "del 0, undo, keep ., redo"
                                                   << "b.doc* c.txt d.doc e.txt*" << true << false;
     QTest::newRow("nothing to undo or redo") << mixed << "undo, redo" << mixed << false << false;
+    const QString unsorted = QStringLiteral("c.txt a.doc* b.txt* a.doc");
+    const QString sorted = QStringLiteral("a.doc* a.doc b.txt* c.txt");
+    QTest::newRow("sort undone") << unsorted << "sort, undo" << unsorted << false << true;
+    QTest::newRow("sort redone") << unsorted << "sort, undo, redo" << sorted << true << false;
+    QTest::newRow("lines added after a sort stay after")
+        << unsorted << "sort, add f, undo" << unsorted + " f" << false << true;
+    QTest::newRow("a sort redone leaves lines added since after")
+        << unsorted << "sort, undo, add f, redo" << sorted + " f" << true << false;
+    QTest::newRow("ticks given after a sort go back with their lines") << unsorted << "sort, untick 0, tick 3, undo"
+                                                                       << "c.txt* a.doc b.txt* a.doc" << false << true;
+    QTest::newRow("a sort and a deletion after it")
+        << unsorted << "sort, del 0, undo, undo" << unsorted << false << true;
+    QTest::newRow("sorting a sorted list is no step") << unsorted << "sort, sort, undo" << unsorted << false << true;
+    QTest::newRow("duplicates undone") << unsorted << "dedupe, undo" << unsorted << false << true;
+    QTest::newRow("duplicates redone") << unsorted << "dedupe, undo, redo"
+                                       << "c.txt a.doc* b.txt*" << true << false;
+    QTest::newRow("no duplicates, no step") << mixed << "dedupe" << mixed << false << false;
     QTest::newRow("clear of an empty list is no step") << ""
                                                        << "clear, add x, undo"
                                                        << "x" << false << false;

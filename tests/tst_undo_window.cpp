@@ -63,6 +63,8 @@ private slots:
     void keysUndoAndRedo();
     void everyTrimOfTheWindowIsUndone_data();
     void everyTrimOfTheWindowIsUndone();
+    void sortAndDuplicatesFromTheMenu_data();
+    void sortAndDuplicatesFromTheMenu();
     void keysWhileTheListIsHandedOver_data();
     void keysWhileTheListIsHandedOver();
 };
@@ -151,6 +153,45 @@ void tst_undo_window::everyTrimOfTheWindowIsUndone()
     QCOMPARE(window.lines(), QStringLiteral("a b c"));
     window.press(QStringLiteral("Ctrl+Shift+Z"));
     QCOMPARE(window.lines(), trimmed);
+}
+
+void tst_undo_window::sortAndDuplicatesFromTheMenu_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("lines"); // from "a b c B a"
+    QTest::newRow("Sort Lines A to Z") << "mnuSortLines" << false << "a a B b c";
+    QTest::newRow("Remove Duplicate Lines") << "mnuRemoveDuplicates" << false << "a b c B";
+    QTest::newRow("busy: Sort Lines A to Z refused") << "mnuSortLines" << true << "a b c B a";
+    QTest::newRow("busy: Remove Duplicate Lines refused") << "mnuRemoveDuplicates" << true << "a b c B a";
+}
+
+void tst_undo_window::sortAndDuplicatesFromTheMenu()
+{
+    QFETCH(QString, item);
+    QFETCH(bool, busy);
+    QFETCH(QString, lines);
+    UndoFixture window;
+    for (const char* line : {"B", "a"})
+        window.form().resultList().append(line);
+    if (busy)
+        window.form().pointer().setState(PointerState::Busy);
+
+    window.fixture.rightClick(2);
+    QAction* action = controlOf<QAction>(window.form(), qPrintable(item));
+    QCOMPARE(action->isEnabled(), !busy);
+    action->trigger();
+    window.fixture.menuOf(2)->hide();
+
+    QCOMPARE(window.lines(), lines);
+    QCOMPARE(window.form().pointer().state(), busy ? PointerState::Busy : PointerState::Default);
+    if (busy)
+        return;
+    window.results->setFocus();
+    window.press(QStringLiteral("Ctrl+Z"));
+    QCOMPARE(window.lines(), QStringLiteral("a b c B a"));
+    window.press(QStringLiteral("Ctrl+Shift+Z"));
+    QCOMPARE(window.lines(), lines);
 }
 
 void tst_undo_window::keysWhileTheListIsHandedOver_data()

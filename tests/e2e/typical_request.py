@@ -4,7 +4,9 @@
 Start, add a folder through the picker, skip the folders of one name from the
 folder list's menu, search, tick two results, copy them, copy them as files
 from the result list's menu, save them, trim them, undo the trim with Ctrl+Z and
-redo it from the result list's menu, save over the file, press Ctrl+Z during a
+redo it from the result list's menu, save over the file, sort the lines and
+search again to remove the duplicate lines from that menu, undoing each with
+Ctrl+Z, press Ctrl+Z during a
 long save to a slow disk, change the choices, close the window, and start again
 to find the choices restored. Run it under a D-Bus session and an X server of
 its own:
@@ -213,6 +215,37 @@ def undo_and_redo(window, before, kept):
     window.wait("the removal done again", lambda: window.results() == wanted)
 
 
+def sort_lines(window):
+    """Sort Lines A to Z, the first item after the tick commands; Ctrl+Z puts the old order back."""
+    before = window.results()
+    window.choose_from_menu(RESULT_HEADER, "Menu", ["Down"] * 4 + ["Return"])
+    # Plain names of letters, digits and the path's own punctuation: a file manager's order is case-folded order.
+    wanted = sorted(before, key=lambda row: (row[0].casefold(), row[0].encode("utf-8")))
+    expect(wanted != before, "the lines were in order before the sort")
+    window.wait("the lines sorted, ticks with them", lambda: window.results() == wanted)
+    keyboard_to_first_result(window)
+    press_keys("ctrl+z")
+    window.wait("Ctrl+Z to put the old order back", lambda: window.results() == before)
+
+
+def remove_duplicates(window):
+    """A second search appends every line again; Remove Duplicate Lines, the item after the sort, takes
+    those out again, and Ctrl+Z brings them back."""
+    before = window.results()
+    click(window.button("Start Searching"))
+    window.dismiss(window.wait_for_message(MESSAGE_TITLE, "Done."))
+    doubled = window.results()
+    expect(len(doubled) > len(before), f"the second search listed {len(doubled)} lines")
+    window.choose_from_menu(RESULT_HEADER, "Menu", ["Down"] * 5 + ["Return"])
+    seen = set()
+    wanted = [row for row in doubled if not (row[0] in seen or seen.add(row[0]))]
+    window.wait("the repeated lines removed, the first ones kept with their ticks",
+                lambda: window.results() == wanted)
+    keyboard_to_first_result(window)
+    press_keys("ctrl+z")
+    window.wait("Ctrl+Z to bring the repeated lines back", lambda: window.results() == doubled)
+
+
 class SlowDisk:
     """A folder mirrored through the slow-disk stand-in, its writes slowed."""
 
@@ -336,6 +369,10 @@ def drive(session, artifacts, steps, slowfs):
     undo_and_redo(window, before, kept)
     steps("save over the file")
     save(window, saved, kept, overwrite=True)
+    steps("sort the lines from the result list's menu, undo it with Ctrl+Z")
+    sort_lines(window)
+    steps("search again, remove the duplicate lines from the result list's menu, undo it with Ctrl+Z")
+    remove_duplicates(window)
     # Where FUSE cannot mount (no /dev/fuse), the step says so and is left out.
     disk = SlowDisk(slowfs, session.folder("slow-source"), session.folder("slow"), SLOW_DISK_KBPS) if slowfs else None
     if disk is None or disk.refusal is not None:

@@ -371,8 +371,9 @@ class ProgramWindow:
         self.session.x.screenshot(path, self.x_window)
 
     def screenshot_with_popups(self, path):
-        """The window as it shows on the screen, with a menu that lies over it."""
-        self.session.x.screenshot_of_area(path, self.x_window)
+        """The window as it shows on the screen, with a menu that lies over it, whole where it reaches past it."""
+        popup = self.session.x.popup(self.pid)
+        self.session.x.screenshot_of_area(path, self.x_window, [popup] if popup is not None else [])
 
     def focus(self, caption=None):
         """Gives the keyboard to the main window, or to the program's window with that caption."""
@@ -455,11 +456,16 @@ class XServer:
         target = hex(window.id) if window is not None else "root"
         run_tool("import", "-window", target, path, timeout=20.0)
 
-    def screenshot_of_area(self, path, window):
-        """The part of the screen the window covers, with whatever lies over it."""
-        size = window.get_geometry()
-        place = window.translate_coords(self.root, 0, 0)
-        area = f"{size.width}x{size.height}+{-place.x}+{-place.y}"
+    def screenshot_of_area(self, path, window, more=()):
+        """The part of the screen the window and the windows in more cover, with whatever lies over them."""
+        boxes = []
+        for shown in [window, *more]:
+            size = shown.get_geometry()
+            place = shown.translate_coords(self.root, 0, 0)
+            boxes.append((-place.x, -place.y, -place.x + size.width, -place.y + size.height))
+        left, top = min(box[0] for box in boxes), min(box[1] for box in boxes)
+        right, bottom = max(box[2] for box in boxes), max(box[3] for box in boxes)
+        area = f"{right - left}x{bottom - top}+{left}+{top}"
         run_tool("import", "-window", "root", "-crop", area, "+repage", path, timeout=20.0)
 
 
