@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -25,10 +26,26 @@ bool isValidUtf8(const QByteArray& bytes)
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
+// Decomposed, a Greek letter loses the marks after it: ignoring case in Greek ignores its accents.
+QString withoutGreekMarks(const QString& text)
+{
+    const auto isGreek = [](char32_t c) { return (c >= 0x0370 && c <= 0x03ff) || (c >= 0x1f00 && c <= 0x1fff); };
+    std::u32string kept;
+    bool onGreekLetter = false;
+    for (const char32_t c : text.normalized(QString::NormalizationForm_D).toStdU32String()) {
+        if (onGreekLetter && QChar::combiningClass(c) != 0)
+            continue;
+        onGreekLetter = isGreek(c);
+        kept += c;
+    }
+    return QString::fromStdU32String(kept).normalized(QString::NormalizationForm_C);
+}
+
 // The toolkit's own normalisation of the whole text, which the matcher does in pieces past a name's length.
 QString folded(const QByteArray& bytes)
 {
-    return QString::fromUtf8(bytes).toLower().toCaseFolded().normalized(QString::NormalizationForm_C);
+    return withoutGreekMarks(
+        QString::fromUtf8(bytes).toLower().toCaseFolded().normalized(QString::NormalizationForm_C));
 }
 
 QByteArray inForm(const QByteArray& bytes, QString::NormalizationForm form)

@@ -223,9 +223,13 @@ QString withoutGreekAccents(const QString& text)
         at += unitsOf(c);
         if (onGreekLetter && QChar::combiningClass(c) != 0)
             continue;
-        onGreekLetter = isGreek(c);
-        while (onGreekLetter && QChar::decompositionTag(c) == QChar::Canonical)
-            c = codePointAt(QChar::decomposition(c), 0);
+        // A Greek sign whose base is not a letter (the spacing accents) stays whole.
+        char32_t base = c;
+        while (isGreek(c) && QChar::decompositionTag(base) == QChar::Canonical)
+            base = codePointAt(QChar::decomposition(base), 0);
+        onGreekLetter = isGreek(base);
+        if (onGreekLetter)
+            c = base;
         result += QString::fromUcs4(&c, 1);
     }
     return result;
