@@ -4,6 +4,7 @@
 #include "text/Paths.h"
 
 #include <QMetaObject>
+#include <QMetaType> // invokeMethod with a functor needs the meta-type definitions, not only their declarations
 
 ContainingFolder::ContainingFolder(QByteArrayView line, const LookupOptions& lookup) : line_(line.toByteArray())
 {
